@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "mainform.h"
+#include "platform.h"
+
+namespace nomvary {
+
+// The settings file: a 519-byte record, no header.
+inline constexpr std::size_t kSettingsTextSize = 256;
+inline constexpr std::size_t kSettingsRecordSize = 519;
+inline constexpr const char* kSettingsFileName = "nomvary.ini";
+
+// The settings file's path: the program folder, a separator, "nomvary.ini".
+std::string SettingsFilePath(Platform& platform);
+
+// Reads the settings file into the controls and the window-level values.
+// Stops at the first failure and saves instead.
+void LoadSettings(MainformValues& values, Platform& platform);
+// Writes the controls' state to the settings file; every step ignores failure.
+void SaveSettings(Platform& platform);
+// Closes the settings file if it is open.
+void CloseSettingsFile(Platform& platform);
+// Select the stored drive / folder; a text naming no available drive or no
+// existing folder leaves the list as it was (answered false).
+bool ApplyStoredDrive(Platform& platform, std::string_view storedText);
+bool ApplyStoredFolder(Platform& platform, std::string_view storedText);
+
+}  // namespace nomvary
