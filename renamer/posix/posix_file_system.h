@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/types.h>
+
+#include "../platform.h"
+
+namespace nomvary {
+
+// True when `name` matches the listing pattern: '*' stands for any run of
+// bytes, ASCII letters match without regard to case, every other byte stands
+// for itself, and "*.*" matches every name (also one without a dot).
+bool PatternMatches(std::string_view pattern, std::string_view name);
+
+// The file-system and settings-file operations of Platform on a POSIX file
+// system. The window, the boxes and the controls stay pure virtual: the Qt
+// window and the console each derive from this class and supply them.
+//
+// Names are bytes: nothing here decodes or re-encodes a file name.
+class PosixFileSystem : public Platform {
+public:
+    PosixFileSystem() = default;
+    ~PosixFileSystem() override;
+    PosixFileSystem(const PosixFileSystem&) = delete;
+    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
+    char FolderSeparator() const override { return '/'; }
+    bool SetCurrentFolder(const std::string& path) override;
+
+    // The folder is read once when the listing starts; the names come from
+    // that snapshot (sorted by bytes), so a file renamed during the run never
+    // comes up a second time. Only regular files (a symbolic link counts when
+    // it leads to one) whose names do not begin with "." are listed.
+    std::string ListMatchingNames(const std::string& folderAndPattern) override;
+    std::string ListMatchingNames() override;
+
+    // Renames inside the folder of the listing started last (the current
+    // folder when no listing was started). Never replaces an existing file:
+    // the no-replace flag of renameat2, or, where the file system refuses that
+    // flag, an exclusively created placeholder that only we can replace. A
+    // rename that changes only letter case also works on a case-insensitive
+    // file system, through a temporary name.
+    bool RenameFile(const std::string& oldName, const std::string& newName) override;
+
+    // The folder holding the program file (from /proc/self/exe); empty when it
+    // cannot be found.
+    std::string ProgramFolder() override;
+
+    bool OpenSettingsFile(const std::string& path) override;
+    bool IsSettingsFileOpen() const override { return m_settingsFd >= 0; }
+    std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) override;
+    bool WriteSettingsFile(const char* data, std::size_t size) override;
+    bool CloseSettingsFileHandle() override;
+
+    // The errno of the last RenameFile that failed (0 after a success).
+    int LastRenameError() const { return m_lastRenameError; }
+
+    // True when renaming `oldName` to `newName` in the listed folder would
+    // meet another file already holding the new name (a preview check; the
+    // rename itself never relies on it).
+    bool NameTaken(const std::string& oldName, const std::string& newName) const;
+
+protected:
+    // The folder descriptor renames and look-ups act on.
+    int WorkingFolderFd() const;
+
+private:
+    void CloseListing();
+
+    int m_listingFd = -1;
+    std::vector<std::string> m_listing;
+    std::size_t m_nextName = 0;
+    int m_settingsFd = -1;
+    off_t m_settingsOffset = 0;
+    int m_lastRenameError = 0;
+};
+
+}  // namespace nomvary
