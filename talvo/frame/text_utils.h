@@ -1,0 +1,79 @@
+#pragma once
+
+// Text operations shared by the rule loaders, the rule matcher and Magic:
+// a tokenizer producing owned C-string copies, token picking by number, the
+// integer-text test and the line-feed trimmer. All work on 8-bit bytes.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace talvo {
+
+// One element of a singly linked token list. Nodes and texts come from the
+// general heap (HeapAllocate) and go back only through FreeTokenList.
+struct TokenNode {
+    char* text;       // owned, NUL-terminated copy of the token's bytes
+    TokenNode* next;  // following node, or null at the end
+};
+
+// Raised by Tokenize when memory runs out; what() is exactly
+// "Out of memory: tokenize (1)" (node) or "Out of memory: tokenize (2)" (text).
+class TokenizeOutOfMemory : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The general heap of the library's long-lived data (token lists, rule sets,
+// rule records): malloc, unless a test replaced the allocator to make it fail.
+// HeapFree releases what HeapAllocate gave (null is fine).
+void* HeapAllocate(std::size_t bytes) noexcept;
+void HeapFree(void* block) noexcept;
+using HeapAllocator = void* (*)(std::size_t bytes);
+// Installs `allocator` (null restores malloc) and answers the previous one.
+HeapAllocator SetHeapAllocator(HeapAllocator allocator) noexcept;
+
+// Splits `text` at every `separator` byte; runs of separators and separators
+// at either end give no empty tokens. A null or token-free text gives null.
+// On running out of memory, frees what it built and throws TokenizeOutOfMemory.
+TokenNode* Tokenize(const char* text, char separator);
+
+// A one-node list holding a copy of the whole of `text` (not null), or null
+// when memory runs out.
+TokenNode* NewTokenNode(const char* text) noexcept;
+
+// Releases every node and text of the chain starting at `first` (null is fine).
+void FreeTokenList(TokenNode* first) noexcept;
+
+struct TokenListDeleter {
+    void operator()(TokenNode* first) const noexcept { FreeTokenList(first); }
+};
+// Owning handle for a token list a caller does not hand over to the rule store.
+using TokenList = std::unique_ptr<TokenNode, TokenListDeleter>;
+
+// The `n`-th (1-based) maximal run of bytes other than `separator` in `text`,
+// or the empty string when there is no such token (n below 1 included).
+// `separator` must be below 0x80. A null text has no tokens.
+std::string GetToken(const char* text, char separator, std::int32_t n);
+
+// The `n`-th token counted from 1-based `position` in `text` (of `length`
+// bytes), `count` tokens having been passed already. On finding it, `position`
+// is left just after the token; `count` always ends as the number of tokens
+// passed. Walks iteratively: long texts cost no stack.
+std::string GetTokenFrom(const std::string& text, char separator, std::int32_t n,
+                         std::int32_t length, std::int32_t& position, std::int32_t& count);
+
+// True for an optional leading '-' followed by one or more decimal digits and
+// nothing else. The digits may be more than a 32-bit integer holds.
+bool IsIntegerText(const char* text);
+
+// True exactly for the bytes '0' to '9'.
+bool IsDigitChar(char byte);
+
+// Drops one trailing line feed in place when the text is longer than one byte
+// (a lone line feed stays). Answers `text`; null is fine.
+char* StripNewline(char* text) noexcept;
+
+}  // namespace talvo
