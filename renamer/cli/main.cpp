@@ -1,0 +1,154 @@
+// nomvary-cli: the renamer's batch run from a shell, on the same listing,
+// name rule and counting as the window.
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "console_platform.h"
+#include "mainform.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: nomvary-cli [--blank-to-underscore] [--all-files] [--capitalize] [--except-brackets] "
+    "[--exclude-feat] [--exclude-vs] [--dry-run] FOLDER\n"
+    "\n"
+    "Renames the files of FOLDER by the rules of Nomvary and prints each rename\n"
+    "(\"old -> new\"), then how many files were renamed.\n"
+    "\n"
+    "  --blank-to-underscore  every blank becomes \"_\" (default: every \"_\" becomes a blank)\n"
+    "  --all-files            treat all files (default: only \".mp3\" files)\n"
+    "  --capitalize           capitalise the words of each name\n"
+    "  --except-brackets      with --capitalize: text inside ( ), { }, [ ] stays lower case\n"
+    "  --exclude-feat         with --capitalize: a word \"feat\" keeps its lower-case \"f\"\n"
+    "  --exclude-vs           with --capitalize: a word \"vs\" keeps its lower-case \"v\"\n"
+    "  --dry-run              print what would be renamed and touch nothing\n"
+    "  --help                 print this text\n"
+    "\n"
+    "An existing file is never replaced. Unlike the window, nomvary-cli asks no\n"
+    "\"Exit now?\" question and neither reads nor writes the settings file.\n"
+    "Exit status: 0 when every rename succeeded, 1 when one failed (or, with\n"
+    "--dry-run, would fail), 2 for a bad option or folder (nothing is renamed).\n";
+
+struct Choices {
+    bool blankToUnderscore = false;
+    bool allFiles = false;
+    bool capitalize = false;
+    bool exceptBrackets = false;
+    bool excludeFeat = false;
+    bool excludeVs = false;
+    bool dryRun = false;
+    bool help = false;
+    std::string folder;
+};
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "nomvary-cli: %s\n\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+// Answers an exit status when the arguments end the program here.
+std::optional<int> Parse(int argc, char** argv, Choices& choices) {
+    bool optionsDone = false;
+    bool haveFolder = false;
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view arg(argv[k]);
+        if (!optionsDone && arg.size() > 1 && arg.front() == '-') {
+            if (arg == "--") optionsDone = true;
+            else if (arg == "--help" || arg == "-h") choices.help = true;
+            else if (arg == "--blank-to-underscore") choices.blankToUnderscore = true;
+            else if (arg == "--all-files") choices.allFiles = true;
+            else if (arg == "--capitalize") choices.capitalize = true;
+            else if (arg == "--except-brackets") choices.exceptBrackets = true;
+            else if (arg == "--exclude-feat") choices.excludeFeat = true;
+            else if (arg == "--exclude-vs") choices.excludeVs = true;
+            else if (arg == "--dry-run") choices.dryRun = true;
+            else return UsageError("unknown option \"" + std::string(arg) + "\"");
+            continue;
+        }
+        if (haveFolder) {
+            return UsageError("more than one FOLDER given");
+        }
+        choices.folder = arg;
+        haveFolder = true;
+    }
+    if (choices.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (!haveFolder || choices.folder.empty()) {
+        return UsageError("no FOLDER given");
+    }
+    return std::nullopt;
+}
+
+// The run changes into the folder before it lists "folder/pattern", so the
+// folder must be absolute.
+std::optional<std::string> ReadableFolder(const std::string& folder) {
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr) {
+        return std::nullopt;
+    }
+    const int fd = open(resolved, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    close(fd);
+    return std::string(resolved);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace nomvary;
+
+    Choices choices;
+    if (const std::optional<int> status = Parse(argc, argv, choices)) {
+        return *status;
+    }
+    const std::optional<std::string> folder = ReadableFolder(choices.folder);
+    if (!folder) {
+        const int error = errno;
+        return UsageError("cannot read folder \"" + choices.folder + "\": " + std::strerror(error));
+    }
+
+    ConsolePlatform platform(choices.dryRun, stdout, stderr);
+    Mainform form(platform);
+    platform.Attach(form);
+    platform.SelectOption(OptionArray::blankopt, choices.blankToUnderscore ? 1 : 0);
+    platform.SelectOption(OptionArray::fnamopt, choices.allFiles ? 1 : 0);
+    platform.SetChecked(CheckBox::capcheck, choices.capitalize);
+    platform.SetChecked(CheckBox::capsubcheck, choices.exceptBrackets);
+    platform.SetChecked(CheckBox::featcheck, choices.excludeFeat);
+    platform.SetChecked(CheckBox::vscheck, choices.excludeVs);
+    if (!platform.SetFolderListPath(*folder)) {
+        const int error = errno;
+        return UsageError("cannot read folder \"" + choices.folder + "\": " + std::strerror(error));
+    }
+
+    form.Command1_Click();
+
+    if (choices.dryRun) {
+        const int count = platform.Renames();
+        if (count == 0) {
+            std::puts("Dry run: no files would be renamed.");
+        } else if (count == 1) {
+            std::puts("Dry run: 1 file would be renamed.");
+        } else {
+            std::printf("Dry run: %d files would be renamed.\n", count);
+        }
+    } else {
+        // The first line of the run's own closing message.
+        const std::string& message = platform.LastQuestion();
+        std::puts(message.substr(0, message.find("\r\n")).c_str());
+    }
+    return platform.Failures() == 0 ? 0 : 1;
+}

@@ -1,0 +1,76 @@
+#include "mainform.h"
+
+#include <optional>
+#include <utility>
+
+#include "rename_run.h"
+#include "settings.h"
+
+namespace nomvary {
+
+void Mainform::form_load() { LoadSettings(m_values, m_platform); }
+
+void Mainform::Form_Activate() {
+    // A toolkit may activate the window again and again (after another
+    // window had the focus); the stored autorun asks for one run per start.
+    if (m_values.autorunPending) {
+        m_values.autorunPending = false;
+        Command1_Click();
+    }
+}
+
+void Mainform::Form_Unload() { SaveSettings(m_platform); }
+
+void Mainform::Command1_Click() { RenameFolder(m_values, m_platform); }
+
+void Mainform::Command2_Click() { m_platform.ShowMessage(AboutText(), "about"); }
+
+std::string Mainform::AboutText() {
+    return "Nomvary 1.0\r\n"
+           "\r\n"
+           "Tidies the file names of one folder: turns \"_\" into blanks or blanks "
+           "into \"_\", capitalises the words if you wish, and writes the \".mp3\" "
+           "ending in lower case. Never replaces an existing file.";
+}
+
+void Mainform::capcheck_Click() {
+    m_platform.SetEnabled(CheckBox::capsubcheck, m_platform.IsChecked(CheckBox::capcheck));
+}
+
+void Mainform::blankopt_Click(int index) { m_values.blankToUnderscore = index == 1; }
+
+void Mainform::fnamopt_Click(int index) {
+    m_values.allFiles = index == 1;
+    m_values.filePattern = m_values.allFiles ? "*.*" : "*.mp3";
+}
+
+void Mainform::Drive1_Change() {
+    const std::optional<std::string> root = m_platform.DriveRoot(m_platform.DriveText());
+    if (!root || !m_platform.SetFolderListPath(*root)) {
+        return;
+    }
+    m_platform.ProcessPendingEvents();
+    if (!m_values.loading) {
+        SaveSettings(m_platform);
+    }
+}
+
+void Mainform::Dir1_Change() {
+    std::string path = m_platform.FolderListPath();
+    // Surrounding blanks are never part of a Windows path, but on POSIX a
+    // folder name may begin or end with one; trimming there would point the
+    // run at another folder.
+    if (m_platform.FolderSeparator() == '/') {
+        m_values.folderPath = std::move(path);
+        return;
+    }
+    const std::size_t first = path.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        m_values.folderPath.clear();
+        return;
+    }
+    const std::size_t last = path.find_last_not_of(' ');
+    m_values.folderPath = path.substr(first, last - first + 1);
+}
+
+}  // namespace nomvary

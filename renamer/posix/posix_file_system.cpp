@@ -1,0 +1,328 @@
+#include "posix_file_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace nomvary {
+namespace {
+
+unsigned char LowerAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(static_cast<unsigned char>(x)) == LowerAscii(static_cast<unsigned char>(y));
+           });
+}
+
+// Backtracking over the last '*' is enough: the match is linear in practice
+// and never recursive.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && LowerAscii(static_cast<unsigned char>(pattern[p])) ==
+                                             LowerAscii(static_cast<unsigned char>(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+bool IsBareName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+bool FlagRefused(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
+// Renames `from` to `to` inside `folder` and never replaces what `to` names.
+// Answers 0 or -1 with errno set.
+int RenameNoReplace(int folder, const char* from, const char* to) {
+    if (syscall(SYS_renameat2, folder, from, folder, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (!FlagRefused(errno)) {
+        return -1;
+    }
+    // The file system has no no-replace rename. Claim the new name with a
+    // placeholder only we created; a plain rename then replaces nothing but
+    // that placeholder.
+    const int placeholder = openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (placeholder < 0) {
+        return -1;
+    }
+    close(placeholder);
+    if (renameat(folder, from, folder, to) == 0) {
+        return 0;
+    }
+    const int error = errno;
+    unlinkat(folder, to, 0);
+    errno = error;
+    return -1;
+}
+
+bool SameEntry(int folder, const char* a, const char* b) {
+    struct stat sa {};
+    struct stat sb {};
+    return fstatat(folder, a, &sa, AT_SYMLINK_NOFOLLOW) == 0 && fstatat(folder, b, &sb, AT_SYMLINK_NOFOLLOW) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// On a case-insensitive file system the new name of a case-only rename finds
+// the file itself, so the no-replace rename refuses it; going through a
+// temporary name gets there, each step still without replacing anything.
+int RenameCaseOnly(int folder, const std::string& from, const std::string& to) {
+    static unsigned serial = 0;
+    std::string temporary;
+    for (int attempt = 0;; ++attempt) {
+        temporary = ".nomvary-" + std::to_string(getpid()) + "-" + std::to_string(++serial) + ".tmp";
+        if (RenameNoReplace(folder, from.c_str(), temporary.c_str()) == 0) {
+            break;
+        }
+        if (errno != EEXIST || attempt == 100) {
+            return -1;
+        }
+    }
+    if (RenameNoReplace(folder, temporary.c_str(), to.c_str()) == 0) {
+        return 0;
+    }
+    const int error = errno;
+    RenameNoReplace(folder, temporary.c_str(), from.c_str());
+    errno = error;
+    return -1;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+}  // namespace
+
+bool PatternMatches(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*") {
+        return true;
+    }
+    return WildcardMatch(pattern, name);
+}
+
+PosixFileSystem::~PosixFileSystem() {
+    CloseListing();
+    if (m_settingsFd >= 0) {
+        close(m_settingsFd);
+    }
+}
+
+bool PosixFileSystem::SetCurrentFolder(const std::string& path) {
+    return !path.empty() && chdir(path.c_str()) == 0;
+}
+
+void PosixFileSystem::CloseListing() {
+    if (m_listingFd >= 0) {
+        close(m_listingFd);
+        m_listingFd = -1;
+    }
+    m_listing.clear();
+    m_nextName = 0;
+}
+
+int PosixFileSystem::WorkingFolderFd() const { return m_listingFd >= 0 ? m_listingFd : AT_FDCWD; }
+
+std::string PosixFileSystem::ListMatchingNames(const std::string& folderAndPattern) {
+    CloseListing();
+
+    std::string folder = ".";
+    std::string pattern = folderAndPattern;
+    const std::size_t slash = folderAndPattern.rfind('/');
+    if (slash != std::string::npos) {
+        folder = slash == 0 ? "/" : folderAndPattern.substr(0, slash);
+        pattern = folderAndPattern.substr(slash + 1);
+    }
+
+    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) {
+        return {};
+    }
+    m_listingFd = folderFd;
+
+    const int readFd = dup(folderFd);
+    if (readFd < 0) {
+        return {};
+    }
+    const std::unique_ptr<DIR, DirCloser> dir(fdopendir(readFd));
+    if (!dir) {
+        close(readFd);
+        return {};
+    }
+    // A read error ends the listing with the names read so far.
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name.empty() || name.front() == '.' || !PatternMatches(pattern, name)) {
+            continue;
+        }
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            regular = fstatat(folderFd, entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+        }
+        if (regular) {
+            m_listing.emplace_back(name);
+        }
+    }
+    std::sort(m_listing.begin(), m_listing.end());
+    return ListMatchingNames();
+}
+
+std::string PosixFileSystem::ListMatchingNames() {
+    if (m_nextName >= m_listing.size()) {
+        return {};
+    }
+    return m_listing[m_nextName++];
+}
+
+bool PosixFileSystem::RenameFile(const std::string& oldName, const std::string& newName) {
+    m_lastRenameError = 0;
+    if (!IsBareName(oldName) || !IsBareName(newName)) {
+        m_lastRenameError = EINVAL;
+        return false;
+    }
+    if (oldName == newName) {
+        return true;
+    }
+    const int folder = WorkingFolderFd();
+    if (RenameNoReplace(folder, oldName.c_str(), newName.c_str()) == 0) {
+        return true;
+    }
+    int error = errno;
+    if (error == EEXIST && EqualIgnoringAsciiCase(oldName, newName) &&
+        SameEntry(folder, oldName.c_str(), newName.c_str())) {
+        if (RenameCaseOnly(folder, oldName, newName) == 0) {
+            return true;
+        }
+        error = errno;
+    }
+    m_lastRenameError = error;
+    return false;
+}
+
+bool PosixFileSystem::NameTaken(const std::string& oldName, const std::string& newName) const {
+    const int folder = WorkingFolderFd();
+    struct stat info {};
+    if (fstatat(folder, newName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno != ENOENT;
+    }
+    return !(EqualIgnoringAsciiCase(oldName, newName) && SameEntry(folder, oldName.c_str(), newName.c_str()));
+}
+
+std::string PosixFileSystem::ProgramFolder() {
+    std::string path(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+        if (length < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(length) < path.size()) {
+            path.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool PosixFileSystem::OpenSettingsFile(const std::string& path) {
+    if (m_settingsFd >= 0) {
+        close(m_settingsFd);
+        m_settingsFd = -1;
+    }
+    if (path.empty()) {
+        return false;
+    }
+    // No O_TRUNC: a longer file keeps its bytes past the record.
+    m_settingsFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    m_settingsOffset = 0;
+    return m_settingsFd >= 0;
+}
+
+std::optional<std::size_t> PosixFileSystem::ReadSettingsFile(char* buffer, std::size_t size) {
+    if (m_settingsFd < 0) {
+        return std::nullopt;
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = pread(m_settingsFd, buffer + done, size - done, m_settingsOffset);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+        m_settingsOffset += got;
+    }
+    return done;
+}
+
+bool PosixFileSystem::WriteSettingsFile(const char* data, std::size_t size) {
+    if (m_settingsFd < 0) {
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t put = pwrite(m_settingsFd, data + done, size - done, m_settingsOffset);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+        m_settingsOffset += put;
+    }
+    return true;
+}
+
+bool PosixFileSystem::CloseSettingsFileHandle() {
+    if (m_settingsFd < 0) {
+        return false;
+    }
+    const int result = close(m_settingsFd);
+    m_settingsFd = -1;
+    return result == 0;
+}
+
+}  // namespace nomvary

@@ -1,0 +1,218 @@
+#include "settings.h"
+
+#include <array>
+#include <optional>
+
+namespace nomvary {
+namespace {
+
+constexpr std::size_t kOptionBytes = kSettingsRecordSize - 2 * kSettingsTextSize;
+
+// A stored text up to its padding. A path never holds a NUL byte, so a NUL
+// ends the text (a short file reads as zeros); the trailing blanks are the
+// padding the writer added.
+std::string StoredValue(std::string_view stored) {
+    const std::size_t nul = stored.find('\0');
+    if (nul != std::string_view::npos) {
+        stored = stored.substr(0, nul);
+    }
+    const std::size_t last = stored.find_last_not_of(' ');
+    return std::string(last == std::string_view::npos ? std::string_view{} : stored.substr(0, last + 1));
+}
+
+void PutPadded(std::array<char, kSettingsRecordSize>& record, std::size_t offset, const std::string& text) {
+    const std::size_t length = text.size() < kSettingsTextSize ? text.size() : kSettingsTextSize;
+    for (std::size_t k = 0; k < kSettingsTextSize; ++k) {
+        record[offset + k] = k < length ? text[k] : ' ';
+    }
+}
+
+// Reads `size` bytes; what lies past the end of a short file reads as zeros.
+// Only a read that fails outright is a failure.
+bool ReadPadded(Platform& platform, char* buffer, std::size_t size) {
+    std::size_t filled = 0;
+    while (filled < size) {
+        const std::optional<std::size_t> got = platform.ReadSettingsFile(buffer + filled, size - filled);
+        if (!got) {
+            return false;
+        }
+        if (*got == 0) {
+            break;
+        }
+        filled += *got;
+    }
+    for (; filled < size; ++filled) {
+        buffer[filled] = '\0';
+    }
+    return true;
+}
+
+std::optional<unsigned char> ReadByte(Platform& platform) {
+    char byte = 0;
+    if (!ReadPadded(platform, &byte, 1)) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned char>(byte);
+}
+
+// The steps of LoadSettings that stop at the first failure; false then.
+bool ReadSettingsIntoControls(MainformValues& values, Platform& platform) {
+    if (!platform.SetCurrentFolder(platform.ProgramFolder())) {
+        return false;
+    }
+    if (!platform.OpenSettingsFile(SettingsFilePath(platform))) {
+        return false;
+    }
+
+    std::array<char, kSettingsTextSize> text{};
+    if (!ReadPadded(platform, text.data(), text.size())) {
+        return false;
+    }
+    ApplyStoredDrive(platform, std::string_view(text.data(), text.size()));
+    if (!ReadPadded(platform, text.data(), text.size())) {
+        return false;
+    }
+    ApplyStoredFolder(platform, std::string_view(text.data(), text.size()));
+
+    const std::optional<unsigned char> blankopt = ReadByte(platform);
+    if (!blankopt) {
+        return false;
+    }
+    platform.SelectOption(OptionArray::blankopt, *blankopt != 0 ? 1 : 0);
+    values.blankToUnderscore = *blankopt != 0;
+
+    const std::optional<unsigned char> fnamopt = ReadByte(platform);
+    if (!fnamopt) {
+        return false;
+    }
+    platform.SelectOption(OptionArray::fnamopt, *fnamopt != 0 ? 1 : 0);
+    values.allFiles = *fnamopt != 0;
+    values.filePattern = values.allFiles ? "*.*" : "*.mp3";
+
+    const std::optional<unsigned char> autorun = ReadByte(platform);
+    if (!autorun) {
+        return false;
+    }
+    platform.SetChecked(CheckBox::autorunbox, *autorun == 1);
+    values.autorunPending = *autorun == 1;
+
+    const std::optional<unsigned char> capcheck = ReadByte(platform);
+    if (!capcheck) {
+        return false;
+    }
+    platform.SetChecked(CheckBox::capcheck, *capcheck == 1);
+
+    const std::optional<unsigned char> capsubcheck = ReadByte(platform);
+    if (!capsubcheck) {
+        return false;
+    }
+
+    const std::optional<unsigned char> featcheck = ReadByte(platform);
+    if (!featcheck) {
+        return false;
+    }
+    platform.SetChecked(CheckBox::featcheck, *featcheck == 1);
+
+    const std::optional<unsigned char> vscheck = ReadByte(platform);
+    if (!vscheck) {
+        return false;
+    }
+    platform.SetChecked(CheckBox::vscheck, *vscheck == 1);
+
+    if (!platform.CloseSettingsFileHandle()) {
+        return false;
+    }
+
+    platform.SetChecked(CheckBox::capsubcheck, *capsubcheck != 0);
+    platform.SetEnabled(CheckBox::capsubcheck, platform.IsChecked(CheckBox::capcheck));
+    return true;
+}
+
+}  // namespace
+
+std::string SettingsFilePath(Platform& platform) {
+    const std::string folder = platform.ProgramFolder();
+    if (folder.empty()) {
+        // Without a program folder there is no settings file; an empty path
+        // fails to open instead of landing in the file system's root.
+        return {};
+    }
+    const char separator = platform.FolderSeparator();
+    if (folder.back() == separator) {
+        return folder + kSettingsFileName;
+    }
+    return folder + separator + kSettingsFileName;
+}
+
+void CloseSettingsFile(Platform& platform) {
+    if (platform.IsSettingsFileOpen()) {
+        platform.CloseSettingsFileHandle();
+    }
+}
+
+void SaveSettings(Platform& platform) {
+    CloseSettingsFile(platform);
+    if (!platform.OpenSettingsFile(SettingsFilePath(platform))) {
+        return;
+    }
+
+    // One write of the whole record: a text whose write failed must not let
+    // the next value land at its offset.
+    std::array<char, kSettingsRecordSize> record{};
+    PutPadded(record, 0, platform.DriveText());
+    PutPadded(record, kSettingsTextSize, platform.FolderListPath());
+    const std::array<bool, kOptionBytes> options = {
+        platform.SelectedOption(OptionArray::blankopt) != 0,
+        platform.SelectedOption(OptionArray::fnamopt) != 0,
+        platform.IsChecked(CheckBox::autorunbox),
+        platform.IsChecked(CheckBox::capcheck),
+        platform.IsChecked(CheckBox::capsubcheck),
+        platform.IsChecked(CheckBox::featcheck),
+        platform.IsChecked(CheckBox::vscheck),
+    };
+    for (std::size_t k = 0; k < kOptionBytes; ++k) {
+        record[2 * kSettingsTextSize + k] = options[k] ? 1 : 0;
+    }
+    platform.WriteSettingsFile(record.data(), record.size());
+
+    CloseSettingsFile(platform);
+}
+
+void LoadSettings(MainformValues& values, Platform& platform) {
+    values.blankToUnderscore = false;
+    values.allFiles = false;
+    values.running = false;
+    values.autorunPending = false;
+    values.loading = true;
+
+    if (!ReadSettingsIntoControls(values, platform)) {
+        SaveSettings(platform);
+    }
+    values.loading = false;
+}
+
+bool ApplyStoredDrive(Platform& platform, std::string_view storedText) {
+    const std::string drive = StoredValue(storedText);
+    return !drive.empty() && platform.SetDriveText(drive);
+}
+
+bool ApplyStoredFolder(Platform& platform, std::string_view storedText) {
+    const std::string folder = StoredValue(storedText);
+    if (folder.empty()) {
+        return false;
+    }
+    // A folder name may itself end in blanks, which the padding then hides.
+    // The longest text that names an existing folder is the one stored, so a
+    // folder "abc " never comes back as its neighbour "abc".
+    const std::size_t nul = storedText.find('\0');
+    std::string candidate(storedText.substr(0, nul));
+    while (candidate.size() > folder.size()) {
+        if (platform.SetFolderListPath(candidate)) {
+            return true;
+        }
+        candidate.pop_back();
+    }
+    return platform.SetFolderListPath(folder);
+}
+
+}  // namespace nomvary
