@@ -26,6 +26,10 @@ std::string SubString(std::string_view text, std::int32_t start, std::int32_t co
 // "-12", "0", "2147483647": no "+", no leading zeros.
 std::string DecimalText(std::int32_t value);
 
+// Writes the decimal text of `value` (at most 11 bytes, no NUL) at `out` and
+// answers the end. Needs no memory, so answers can be written when none is left.
+char* WriteDecimal(char* out, std::int32_t value) noexcept;
+
 // Length in bytes as the 32-bit count the library's positions use; texts
 // longer than that are counted as INT32_MAX bytes.
 std::int32_t Length(std::string_view text);

@@ -1,0 +1,75 @@
+#include "dynamic_library.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+namespace talvo_host {
+
+#if defined(_WIN32)
+
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Open(const std::string& path, std::string& error) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module == nullptr) {
+        error = "LoadLibrary failed with error " + std::to_string(GetLastError());
+        return nullptr;
+    }
+    return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(module));
+}
+
+DynamicLibrary::~DynamicLibrary() { FreeLibrary(static_cast<HMODULE>(m_handle)); }
+
+void* DynamicLibrary::Symbol(const char* name) const {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(m_handle), name));
+}
+
+std::string ExecutableFolder() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) {
+        return std::string();
+    }
+    std::string folder(path, length);
+    const std::size_t slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
+const char* LibraryFileName() { return "Talvo.dll"; }
+
+#else
+
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Open(const std::string& path, std::string& error) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* reason = dlerror();
+        error = reason != nullptr ? reason : "dlopen failed";
+        return nullptr;
+    }
+    return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle));
+}
+
+DynamicLibrary::~DynamicLibrary() { dlclose(m_handle); }
+
+void* DynamicLibrary::Symbol(const char* name) const { return dlsym(m_handle, name); }
+
+std::string ExecutableFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<std::size_t>(length) == sizeof path) {
+        return std::string();
+    }
+    std::string folder(path, static_cast<std::size_t>(length));
+    const std::size_t slash = folder.rfind('/');
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
+
+const char* LibraryFileName() { return "libtalvo.so"; }
+
+#endif
+
+}  // namespace talvo_host

@@ -1,0 +1,35 @@
+#pragma once
+
+// The platform side of the stand-in host: loading a shared library by path at
+// run time and finding its exports, and the folder of the running program.
+// Everything platform-specific of talvo-host lives in dynamic_library.cpp.
+
+#include <memory>
+#include <string>
+
+namespace talvo_host {
+
+class DynamicLibrary {
+public:
+    // The loaded library, or null with the loader's reason in `error`.
+    static std::unique_ptr<DynamicLibrary> Open(const std::string& path, std::string& error);
+    ~DynamicLibrary();
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+
+    // The address of the export `name` (its plain, undecorated name), or null.
+    void* Symbol(const char* name) const;
+
+private:
+    explicit DynamicLibrary(void* handle) : m_handle(handle) {}
+    void* m_handle;
+};
+
+// The folder that holds the running program, ending in a separator; empty
+// when the system does not tell.
+std::string ExecutableFolder();
+
+// The file name of the Talvo library on this platform.
+const char* LibraryFileName();
+
+}  // namespace talvo_host

@@ -1,0 +1,219 @@
+#include "host_session.h"
+
+#include <algorithm>
+#include <cstring>
+#include <istream>
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+namespace talvo_host {
+namespace {
+
+using LoadHook = void(TALVO_HOST_CALL*)(TalvoLoadInfo*);
+using UnloadHook = int32_t(TALVO_HOST_CALL*)(int32_t);
+using CommandExport = int32_t(TALVO_HOST_CALL*)(TalvoWindow, TalvoWindow, char*, char*, TalvoBool,
+                                                 TalvoBool);
+
+constexpr const char* kCommandExports[] = {"LoadRules", "RuleFilter", "Magic"};
+constexpr int32_t kUnloadShutdown = 2;
+// Major 1, minor 0: the stand-in host's own version number.
+constexpr uint32_t kHostVersion = 1;
+
+bool IsCommandExport(const std::string& name) {
+    for (const char* known : kCommandExports) {
+        if (name == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+template <typename Function>
+Function ExportOf(const DynamicLibrary& library, const char* name) {
+    return reinterpret_cast<Function>(library.Symbol(name));
+}
+
+const char* kUsage =
+    "usage: talvo-host [--library PATH] [--buffer-size N] [-v] EXPORT [TEXT...]\n"
+    "       talvo-host [--library PATH] [--buffer-size N] [-v] < calls   (one \"EXPORT TEXT\" a line)\n"
+    "EXPORT is LoadRules, RuleFilter or Magic.\n";
+
+bool ParseSize(std::string_view text, std::size_t& size) {
+    if (text.empty() || text.size() > 9) {
+        return false;
+    }
+    std::size_t value = 0;
+    for (const char byte : text) {
+        if (byte < '0' || byte > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<std::size_t>(byte - '0');
+    }
+    size = value;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> DefaultLibraryPaths() {
+    const std::string folder = ExecutableFolder();
+    if (folder.empty()) {
+        return {LibraryFileName()};
+    }
+    return {folder + LibraryFileName(), folder + ".." + folder.back() + LibraryFileName()};
+}
+
+const char* ReturnCodeMeaning(int code) {
+    switch (code) {
+        case 0:
+            return "halts the calling script";
+        case 1:
+            return "carries on, the data buffer unused";
+        case 2:
+            return "performs the command in the data buffer";
+        case 3:
+            return "hands the data buffer to the script as the call's value";
+        default:
+            return "no code of the DLL convention";
+    }
+}
+
+std::unique_ptr<HostSession> HostSession::Open(const HostOptions& options, std::string& error) {
+    std::vector<std::string> paths{options.libraryPath};
+    if (options.libraryPath.empty()) {
+        paths = DefaultLibraryPaths();
+    }
+    error.clear();
+    for (const std::string& path : paths) {
+        std::string reason;
+        std::unique_ptr<DynamicLibrary> library = DynamicLibrary::Open(path, reason);
+        if (library) {
+            return std::unique_ptr<HostSession>(new HostSession(std::move(library), options));
+        }
+        error += "cannot load the library " + path + ": " + reason + "\n";
+    }
+    return nullptr;
+}
+
+HostSession::HostSession(std::unique_ptr<DynamicLibrary> library, const HostOptions& options)
+    : m_library(std::move(library)), m_options(options) {
+    m_loadInfo.mVersion = kHostVersion;
+    m_loadInfo.mHwnd = nullptr;
+    m_loadInfo.mKeep = 1;
+    m_loadInfo.mUnicode = 0;
+    m_loadInfo.mBeta = 0;
+    m_loadInfo.mBytes = static_cast<uint32_t>(m_options.bufferSize);
+    // The hooks are optional in the convention: a library without them is
+    // simply not told.
+    if (const auto load = ExportOf<LoadHook>(*m_library, "LoadDll")) {
+        load(&m_loadInfo);
+    }
+}
+
+HostSession::~HostSession() {
+    if (const auto unload = ExportOf<UnloadHook>(*m_library, "UnloadDll")) {
+        unload(kUnloadShutdown);
+    }
+}
+
+bool HostSession::Call(const std::string& exportName, const std::string& text, std::ostream& out,
+                       std::ostream& err) {
+    if (!IsCommandExport(exportName)) {
+        err << "talvo-host: unknown export \"" << exportName
+            << "\" (known: LoadRules, RuleFilter, Magic)\n";
+        return false;
+    }
+    const auto command = ExportOf<CommandExport>(*m_library, exportName.c_str());
+    if (command == nullptr) {
+        err << "talvo-host: the library has no export \"" << exportName << "\"\n";
+        return false;
+    }
+    if (text.find('\0') != std::string::npos) {
+        err << "talvo-host: the text of " << exportName << " holds a NUL byte, which a script cannot pass\n";
+        return false;
+    }
+    if (text.size() + 1 > m_options.bufferSize) {
+        err << "talvo-host: the text of " << exportName << " has " << text.size()
+            << " bytes; with its NUL it does not fit the " << m_options.bufferSize
+            << "-byte data buffer\n";
+        return false;
+    }
+    std::vector<char> data(m_options.bufferSize, '\0');
+    std::vector<char> parms(m_options.bufferSize, '\0');
+    std::memcpy(data.data(), text.c_str(), text.size() + 1);
+    if (m_options.verbose) {
+        out << "> " << exportName << " \"" << text << "\"\n";
+    }
+    const int32_t code = command(nullptr, nullptr, data.data(), parms.data(), 0, 0);
+    // The library must leave a NUL inside the buffer; never read past it.
+    const auto end = std::find(data.begin(), data.end(), '\0');
+    out << std::string(data.begin(), end) << "\n";
+    if (m_options.verbose) {
+        out << "< " << code << ": the host " << ReturnCodeMeaning(code) << "\n";
+    }
+    return true;
+}
+
+int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& out,
+            std::ostream& err) {
+    HostOptions options;
+    int next = 1;
+    for (; next < argc; ++next) {
+        const std::string_view argument = argv[next];
+        if (argument == "-v") {
+            options.verbose = true;
+        } else if (argument == "--library" && next + 1 < argc) {
+            options.libraryPath = argv[++next];
+        } else if (argument == "--buffer-size" && next + 1 < argc) {
+            if (!ParseSize(argv[++next], options.bufferSize) || options.bufferSize < kMinimumBufferSize) {
+                err << "talvo-host: --buffer-size needs a number of at least " << kMinimumBufferSize
+                    << "\n";
+                return kExitRefused;
+            }
+        } else if (argument == "--help" || argument == "-h") {
+            out << kUsage;
+            return 0;
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            err << "talvo-host: unknown option " << argument << "\n" << kUsage;
+            return kExitRefused;
+        } else {
+            break;
+        }
+    }
+
+    std::string error;
+    std::unique_ptr<HostSession> session = HostSession::Open(options, error);
+    if (!session) {
+        err << "talvo-host: " << error;
+        return kExitRefused;
+    }
+
+    bool allMade = true;
+    if (next < argc) {
+        std::string text;
+        for (int i = next + 1; i < argc; ++i) {
+            text += (i > next + 1 ? " " : "");
+            text += argv[i];
+        }
+        allMade = session->Call(argv[next], text, out, err);
+    } else {
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            if (line.empty()) {
+                continue;
+            }
+            const std::size_t blank = line.find(' ');
+            const std::string name = line.substr(0, blank);
+            const std::string text = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+            allMade = session->Call(name, text, out, err) && allMade;
+        }
+    }
+    out.flush();
+    return allMade ? 0 : kExitRefused;
+}
+
+}  // namespace talvo_host

@@ -1,0 +1,73 @@
+#pragma once
+
+// The stand-in host: loads the Talvo library by path, calls its hooks and
+// command exports the way the chat client's DLL convention does, and prints
+// the data buffer the library leaves behind.
+//
+//   talvo-host [--library PATH] [--buffer-size N] [-v] EXPORT [TEXT...]
+//   talvo-host [--library PATH] [--buffer-size N] [-v]   < calls
+//
+// A call is an export name (LoadRules, RuleFilter or Magic) and the text the
+// script would hand over; several TEXT arguments are joined by one blank. On
+// standard input each line is one call: the export name, one blank, the text.
+// Exit status: 0 when every call was made, 2 when the library could not be
+// loaded or any call was refused.
+
+#include <cstddef>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dynamic_library.h"
+#include "talvo/frame/host.h"
+
+namespace talvo_host {
+
+inline constexpr int kExitRefused = 2;
+// The smallest buffer that holds every answer of the library.
+inline constexpr std::size_t kMinimumBufferSize = 25;
+
+struct HostOptions {
+    std::string libraryPath;  // empty: the default places (DefaultLibraryPaths)
+    std::size_t bufferSize = TALVO_CLASSIC_BUFFER_SIZE;
+    bool verbose = false;
+};
+
+// Where the library is looked for without --library: beside the program, then
+// one folder up (the build tree keeps talvo-host in host/ below the library).
+std::vector<std::string> DefaultLibraryPaths();
+
+// What the chat client does with each return code of a command export.
+const char* ReturnCodeMeaning(int code);
+
+class HostSession {
+public:
+    // Loads the library and calls LoadDll with a load record; null and a
+    // message in `error` when the library cannot be loaded.
+    static std::unique_ptr<HostSession> Open(const HostOptions& options, std::string& error);
+    // Calls UnloadDll with reason 2 (shutdown), then unloads the library.
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
+
+    // Makes one call and prints the data buffer (and with -v the code and its
+    // meaning) to `out`. Answers false, with a message to `err`, when the call
+    // was refused: unknown export, export missing from the library, or a text
+    // that does not fit the data buffer.
+    bool Call(const std::string& exportName, const std::string& text, std::ostream& out,
+              std::ostream& err);
+
+private:
+    HostSession(std::unique_ptr<DynamicLibrary> library, const HostOptions& options);
+    std::unique_ptr<DynamicLibrary> m_library;
+    HostOptions m_options;
+    TalvoLoadInfo m_loadInfo{};
+};
+
+// The whole program: parses the arguments, makes the calls from them or from
+// `in`, answers the exit status.
+int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& out,
+            std::ostream& err);
+
+}  // namespace talvo_host

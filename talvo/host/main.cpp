@@ -1,0 +1,5 @@
+#include <iostream>
+
+#include "host_session.h"
+
+int main(int argc, char** argv) { return talvo_host::RunHost(argc, argv, std::cin, std::cout, std::cerr); }

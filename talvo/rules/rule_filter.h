@@ -1,0 +1,37 @@
+#pragma once
+
+// Matching a text against a rule set, and the host exports of the rule filter.
+//
+// RuleFilter's request: "<set> <start> <text>". Answers, first that holds:
+//   -1  word 1 is not a whole number (an empty request included)
+//   -2  the set number is outside 0..15, also when it has more digits than
+//       32 bits hold
+//   -3  word 2 is absent or not a whole number
+//   -4  no text follows the two numbers
+//   -5  the set's slot is empty (set 6 always; a set whose array could not be
+//       made; every set after UnloadDll emptied the store)
+//   n   the first entry at or after the start number that the text satisfies
+//   0   no such entry; also every start number past the end of the set
+//       (more digits than 32 bits hold included)
+//   -6  failure inside: memory ran out splitting an exception group
+// A start number below 1 (also a negative one of more than 32 bits) searches
+// from entry 1.
+//
+// LoadRules answers entryCount, the pieces read from all rule files, or -6
+// when the pass ran out of memory (what was read until then stays loaded).
+
+#include <cstdint>
+
+#include "rule_store.h"
+
+namespace talvo {
+
+// The answer of RuleFilter for `request` (NUL-terminated). Throws only
+// TokenizeOutOfMemory (or std::bad_alloc) when memory runs out.
+std::int32_t FilterText(const char* request);
+
+// True when `text` matches every word of `record` and no exception group as a
+// whole. A null record is false.
+bool TestRule(const RuleRecord* record, const char* text);
+
+}  // namespace talvo
