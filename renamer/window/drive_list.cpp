@@ -1,0 +1,93 @@
+#include "drive_list.h"
+
+#include <QFile>
+
+namespace nomvary {
+namespace {
+
+QString Display(const std::string& bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+}  // namespace
+
+DriveList::DriveList(Source source, QWidget* parent) : QComboBox(parent), m_source(std::move(source)) {
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Refresh();
+    connect(this, &QComboBox::activated, this, &DriveList::OnActivated);
+}
+
+std::string DriveList::DriveText() const { return m_current; }
+
+int DriveList::IndexOf(const std::string& text) const {
+    for (std::size_t i = 0; i < m_drives.size(); ++i) {
+        if (m_drives[i].text == text) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void DriveList::Refresh() {
+    std::vector<Drive> drives = m_source();
+    // A drive that went away stays listed while it is the current one, so the
+    // list never shows a drive the program did not choose.
+    bool hasCurrent = m_current.empty();
+    for (const Drive& drive : drives) hasCurrent = hasCurrent || drive.text == m_current;
+    if (!hasCurrent) {
+        for (const Drive& drive : m_drives) {
+            if (drive.text == m_current) drives.push_back(drive);
+        }
+    }
+    m_drives = std::move(drives);
+
+    const QSignalBlocker quiet(this);
+    clear();
+    for (const Drive& drive : m_drives) addItem(Display(drive.text));
+    setCurrentIndex(IndexOf(m_current));
+    if (currentIndex() < 0 && !m_drives.empty()) {
+        setCurrentIndex(0);
+        m_current = m_drives.front().text;
+    }
+}
+
+bool DriveList::SelectDrive(const std::string& text, bool& changed) {
+    changed = false;
+    Refresh();
+    const int index = IndexOf(text);
+    if (index < 0) return false;
+    changed = text != m_current;
+    m_current = text;
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(index);
+    return true;
+}
+
+void DriveList::SelectDriveHolding(const std::string& path) {
+    Refresh();
+    if (const Drive* drive = DriveHolding(m_drives, path)) {
+        m_current = drive->text;
+        const QSignalBlocker quiet(this);
+        setCurrentIndex(IndexOf(m_current));
+    }
+}
+
+std::optional<std::string> DriveList::RootOf(const std::string& text) {
+    for (const Drive& drive : m_source()) {
+        if (drive.text == text) return drive.root;
+    }
+    return std::nullopt;
+}
+
+void DriveList::showPopup() {
+    Refresh();
+    QComboBox::showPopup();
+}
+
+void DriveList::OnActivated(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_drives.size()) return;
+    const std::string& text = m_drives[static_cast<std::size_t>(index)].text;
+    if (text == m_current) return;
+    m_current = text;
+    emit driveChanged();
+}
+
+}  // namespace nomvary

@@ -1,0 +1,174 @@
+#include "folder_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace nomvary {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kDepthRole = Qt::UserRole + 1;
+constexpr int kIndentPx = 12;
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+unsigned char AsciiLower(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + 32) : byte;
+}
+
+// Case-blind order for the eye, bytes as the tie-break so the order is total.
+bool FolderNameLess(const std::string& a, const std::string& b) {
+    const auto lowerLess = [](char x, char y) { return AsciiLower(x) < AsciiLower(y); };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess)) return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess)) return false;
+    return a < b;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return folder == "/" ? folder + name : folder + '/' + name;
+}
+
+QString Display(const std::string& bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+// Indents each entry by its depth, the way a classic folder list draws its tree.
+class DepthDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem indented(option);
+        indented.rect.adjust(Indent(index), 0, 0, 0);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(index), 0);
+    }
+
+private:
+    static int Indent(const QModelIndex& index) { return index.data(kDepthRole).toInt() * kIndentPx; }
+};
+
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path) {
+    std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
+    if (!dir) return std::nullopt;
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name.front() == '.') continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder = stat(Join(path, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isFolder) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), FolderNameLess);
+    return names;
+}
+
+std::string NormalFolderPath(const std::string& path) {
+    std::filesystem::path full(path);
+    if (full.is_relative()) {
+        std::error_code error;
+        const std::filesystem::path current = std::filesystem::current_path(error);
+        if (error) return {};
+        full = current / full;
+    }
+    std::string normal = full.lexically_normal().native();
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
+}
+
+FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new DepthDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::Open);
+}
+
+std::string FolderList::EntryPath(const QListWidgetItem* item) {
+    const QByteArray path = item->data(kPathRole).toByteArray();
+    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+}
+
+bool FolderList::SetPath(const std::string& path) {
+    if (path.empty()) return false;
+    const std::string normal = NormalFolderPath(path);
+    if (normal.empty()) return false;
+    const std::optional<std::vector<std::string>> subfolders = ReadSubfolders(normal);
+    if (!subfolders) return false;
+    m_path = normal;
+    Fill(*subfolders);
+    return true;
+}
+
+void FolderList::Fill(const std::vector<std::string>& subfolders) {
+    clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    auto add = [this](const QIcon& icon, const std::string& name, const std::string& path, int depth) {
+        auto* item = new QListWidgetItem(icon, Display(name), this);
+        item->setData(kPathRole, QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+        item->setData(kDepthRole, depth);
+        item->setToolTip(Display(path));
+        return item;
+    };
+
+    // The chain from the root down to the current folder.
+    add(open, "/", "/", 0);
+    int depth = 0;
+    std::size_t start = 1;
+    while (start < m_path.size()) {
+        std::size_t end = m_path.find('/', start);
+        if (end == std::string::npos) end = m_path.size();
+        add(open, m_path.substr(start, end - start), m_path.substr(0, end), ++depth);
+        start = end + 1;
+    }
+    QListWidgetItem* current = item(count() - 1);
+    for (const std::string& name : subfolders) add(closed, name, Join(m_path, name), depth + 1);
+
+    setCurrentItem(current);
+    scrollToItem(current);
+}
+
+void FolderList::Open(QListWidgetItem* item) {
+    if (item == nullptr) return;
+    const std::string target = EntryPath(item);
+    if (target == m_path) return;
+    if (SetPath(target)) {
+        emit pathChanged();
+    } else if (const auto subfolders = ReadSubfolders(m_path)) {
+        // The folder went away or became unreadable: show what is there now.
+        Fill(*subfolders);
+    }
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Open(currentItem());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+}  // namespace nomvary

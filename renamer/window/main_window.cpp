@@ -1,0 +1,226 @@
+#include "main_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "drive_list.h"
+#include "folder_list.h"
+#include "qt_platform.h"
+
+namespace nomvary {
+namespace {
+
+// The window was designed in twips: 15 twips are one pixel at 96 DPI. Qt's
+// pixels are device independent, so a high-DPI screen scales them for us.
+constexpr double kTwipsPerPixel = 15.0;
+constexpr int kClientWidthTwips = 4815;
+constexpr int kClientHeightTwips = 4950;
+
+struct Placement {
+    QWidget* widget;
+    int left, top, width, height;  // twips, inside the parent
+    bool measureWidth;             // the caption must fit across
+    bool measureHeight;
+};
+
+QString ArrayMemberName(const char* array, int index) {
+    return QString::fromLatin1(array) + QLatin1Char('_') + QString::number(index);
+}
+
+template <typename Widget>
+Widget* MakeMember(QWidget* parent, const char* array, int index, const QString& caption = {}) {
+    auto* widget = new Widget(caption, parent);
+    widget->setObjectName(ArrayMemberName(array, index));
+    widget->setProperty("index", index);
+    return widget;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption) {
+    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+std::string StartFolder() {
+    std::error_code error;
+    std::string folder = std::filesystem::current_path(error).native();
+    return error ? std::string("/") : folder;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QtPlatform& platform, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_form(platform) {
+    setObjectName(QStringLiteral("Mainform"));
+    setWindowTitle(QStringLiteral("Nomvary"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("nomvary")));
+
+    CreateControls();
+    Arrange();
+    m_platform.AttachWindow(this);
+
+    // The lists start at the process's current folder. The folder list is set
+    // like any program change, so folderPath follows it from the start and a
+    // run never works on a folder the list does not show; the drive is only
+    // shown, since its change handler would save before anything was loaded.
+    const std::string start = StartFolder();
+    m_drive1->SelectDriveHolding(start);
+    if (!m_platform.SetFolderListPath(start)) m_platform.SetFolderListPath("/");
+
+    ConnectHandlers();
+    m_form.form_load();
+}
+
+MainWindow::~MainWindow() { m_platform.AttachWindow(nullptr); }
+
+void MainWindow::CreateControls() {
+    QtPlatform& platform = m_platform;
+    m_drive1 = new DriveList([&platform] { return platform.AvailableDrives(); }, this);
+    m_drive1->setObjectName(QStringLiteral("Drive1"));
+    m_drive1->setAccessibleName(QStringLiteral("Drive"));
+
+    m_dir1 = new FolderList(this);
+    m_dir1->setObjectName(QStringLiteral("Dir1"));
+    m_dir1->setAccessibleName(QStringLiteral("Folder"));
+
+    m_command1 = new QPushButton(QStringLiteral("RUN"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    QFont arial = m_command1->font();
+    arial.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    arial.setPointSizeF(9);
+    arial.setBold(true);
+    m_command1->setFont(arial);
+
+    for (int i = 0; i < 2; ++i) {
+        m_frame1[i] = MakeMember<QGroupBox>(this, "Frame1", i);
+        m_frame1[i]->setFocusPolicy(Qt::NoFocus);
+    }
+    m_blankopt[0] = MakeMember<QRadioButton>(m_frame1[0], "blankopt", 0, QStringLiteral("_ to blank"));
+    m_blankopt[1] = MakeMember<QRadioButton>(m_frame1[0], "blankopt", 1, QStringLiteral("blank to _"));
+    m_fnamopt[0] = MakeMember<QRadioButton>(m_frame1[1], "fnamopt", 0, QStringLiteral("Just mp3's"));
+    m_fnamopt[1] = MakeMember<QRadioButton>(m_frame1[1], "fnamopt", 1, QStringLiteral("All files"));
+    m_blankopt[0]->setChecked(true);
+    m_fnamopt[0]->setChecked(true);
+
+    m_autorunbox = MakeCheckBox(this, "autorunbox", "Autorun next time");
+    m_capcheck = MakeCheckBox(this, "capcheck", "Capitalize");
+    m_capsubcheck = MakeCheckBox(this, "capsubcheck", "except ({[ ]})");
+    m_featcheck = MakeCheckBox(this, "featcheck", "Exclude \"feat.\"");
+    m_vscheck = MakeCheckBox(this, "vscheck", "Exclude \"vs.\"");
+
+    m_command2 = new QPushButton(QStringLiteral("about"), this);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    QFont verdana = m_command2->font();
+    verdana.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    verdana.setPointSizeF(8.25);
+    verdana.setBold(false);
+    m_command2->setFont(verdana);
+
+    const std::array<QWidget*, 13> tabOrder = {
+        m_drive1,     m_dir1,       m_command1,   m_blankopt[0], m_blankopt[1],
+        m_fnamopt[0], m_fnamopt[1], m_autorunbox, m_capcheck,    m_capsubcheck,
+        m_featcheck,  m_vscheck,    m_command2};
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}
+
+void MainWindow::Arrange() {
+    const std::array<Placement, 15> design = {{
+        {m_drive1, 240, 240, 2535, 315, false, true},
+        {m_dir1, 240, 720, 2535, 3240, false, false},
+        {m_command1, 3000, 240, 1575, 495, true, true},
+        {m_frame1[0], 3000, 840, 1575, 975, false, false},
+        {m_blankopt[0], 240, 150, 1095, 375, true, true},
+        {m_blankopt[1], 240, 510, 1095, 375, true, true},
+        {m_frame1[1], 3000, 1920, 1575, 975, false, false},
+        {m_fnamopt[0], 240, 150, 1215, 375, true, true},
+        {m_fnamopt[1], 240, 510, 1095, 375, true, true},
+        {m_autorunbox, 3000, 3120, 1575, 255, true, true},
+        {m_capcheck, 3000, 3480, 1575, 255, true, true},
+        {m_capsubcheck, 3240, 3720, 1455, 255, true, true},
+        {m_featcheck, 3000, 4080, 1575, 255, true, true},
+        {m_vscheck, 3000, 4440, 1455, 255, true, true},
+        {m_command2, 720, 4260, 1575, 375, true, true},
+    }};
+
+    // Where the platform's font needs more room than the design gave, the
+    // whole form grows by the same factor along that axis: every caption fits
+    // and no control runs into its neighbour.
+    double growX = 1.0, growY = 1.0;
+    for (const Placement& p : design) {
+        const QSize hint = p.widget->sizeHint();
+        if (p.measureWidth) growX = std::max(growX, hint.width() * kTwipsPerPixel / p.width);
+        if (p.measureHeight) growY = std::max(growY, hint.height() * kTwipsPerPixel / p.height);
+    }
+    const auto x = [growX](int twips) { return static_cast<int>(std::ceil(twips * growX / kTwipsPerPixel)); };
+    const auto y = [growY](int twips) { return static_cast<int>(std::ceil(twips * growY / kTwipsPerPixel)); };
+    for (const Placement& p : design) {
+        p.widget->setGeometry(x(p.left), y(p.top), x(p.width), y(p.height));
+    }
+    setFixedSize(x(kClientWidthTwips), y(kClientHeightTwips));
+}
+
+template <typename Handler>
+void MainWindow::Raise(Handler handler) {
+    if (!m_ended) handler();
+}
+
+void MainWindow::ConnectHandlers() {
+    connect(m_drive1, &DriveList::driveChanged, this, [this] { Raise([this] { m_form.Drive1_Change(); }); });
+    connect(m_dir1, &FolderList::pathChanged, this, [this] { Raise([this] { m_form.Dir1_Change(); }); });
+    connect(m_command1, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command1_Click(); }); });
+    connect(m_command2, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command2_Click(); }); });
+    connect(m_capcheck, &QCheckBox::clicked, this, [this] { Raise([this] { m_form.capcheck_Click(); }); });
+    for (int i = 0; i < 2; ++i) {
+        connect(m_blankopt[i], &QRadioButton::clicked, this,
+                [this, i] { Raise([this, i] { m_form.blankopt_Click(i); }); });
+        connect(m_fnamopt[i], &QRadioButton::clicked, this,
+                [this, i] { Raise([this, i] { m_form.fnamopt_Click(i); }); });
+    }
+}
+
+QRadioButton* MainWindow::Option(OptionArray array, int index) const {
+    const auto& members = array == OptionArray::blankopt ? m_blankopt : m_fnamopt;
+    return members[index == 0 ? 0 : 1];
+}
+
+QCheckBox* MainWindow::Box(CheckBox box) const {
+    switch (box) {
+        case CheckBox::autorunbox: return m_autorunbox;
+        case CheckBox::capcheck: return m_capcheck;
+        case CheckBox::capsubcheck: return m_capsubcheck;
+        case CheckBox::featcheck: return m_featcheck;
+        case CheckBox::vscheck: return m_vscheck;
+    }
+    return m_autorunbox;
+}
+
+void MainWindow::EndWithoutUnload() {
+    m_ended = true;
+    hide();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || m_activated) return;
+    // Only the first activation counts: the window becomes active again each
+    // time a message box closes, and the autorun must not start over.
+    m_activated = true;
+    // Queued, so the window is drawn before an autorun's message box covers it.
+    QTimer::singleShot(0, this, [this] { Raise([this] { m_form.Form_Activate(); }); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Raise([this] { m_form.Form_Unload(); });
+    event->accept();
+}
+
+}  // namespace nomvary

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+
+#include <QWidget>
+
+#include "mainform.h"
+#include "platform.h"
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+namespace nomvary {
+
+class DriveList;
+class FolderList;
+class QtPlatform;
+
+// The window `Mainform`, captioned "Nomvary". Each control's object name is
+// its control name: "Drive1", "Dir1", "Command1", "Command2", "autorunbox",
+// "capcheck", "capsubcheck", "featcheck", "vscheck". Members of a control
+// array are named after the array and their index ("Frame1_0", "Frame1_1",
+// "blankopt_0", "blankopt_1", "fnamopt_0", "fnamopt_1") and carry the index
+// in the dynamic property "index" as well.
+//
+// Constructing the window creates the controls with their designed values,
+// attaches them to `platform` and runs form_load; show() it afterwards.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QtPlatform& platform, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Mainform& Form() { return m_form; }
+
+    DriveList* Drive1() const { return m_drive1; }
+    FolderList* Dir1() const { return m_dir1; }
+    QRadioButton* Option(OptionArray array, int index) const;
+    QCheckBox* Box(CheckBox box) const;
+
+    // From now on no handler runs, not even Form_Unload; the window hides.
+    void EndWithoutUnload();
+    bool HasEnded() const { return m_ended; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+    void Arrange();
+    // Runs a handler for an event of the window, unless the program has ended.
+    template <typename Handler>
+    void Raise(Handler handler);
+
+    QtPlatform& m_platform;
+    Mainform m_form;
+    bool m_activated = false;
+    bool m_ended = false;
+
+    DriveList* m_drive1 = nullptr;
+    FolderList* m_dir1 = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    std::array<QGroupBox*, 2> m_frame1{};
+    std::array<QRadioButton*, 2> m_blankopt{};
+    std::array<QRadioButton*, 2> m_fnamopt{};
+    QCheckBox* m_autorunbox = nullptr;
+    QCheckBox* m_capcheck = nullptr;
+    QCheckBox* m_capsubcheck = nullptr;
+    QCheckBox* m_featcheck = nullptr;
+    QCheckBox* m_vscheck = nullptr;
+};
+
+}  // namespace nomvary

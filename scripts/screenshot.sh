@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Renders the Nomvary window under a virtual display to docs/nomvary.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tool="${BUILD_DIR:-build}/renamer/window/nomvary-screenshot"
+target="${1:-docs/nomvary.png}"
+
+if [ ! -x "$tool" ]; then
+  echo "screenshot: $tool is not built yet; run 'make build' first." >&2
+  exit 1
+fi
+if ! command -v xvfb-run >/dev/null 2>&1; then
+  echo "screenshot: xvfb-run is missing; run scripts/install-deps.sh (package xvfb)." >&2
+  exit 1
+fi
+
+mkdir -p "$(dirname "$target")"
+# A fixed scale, so the picture does not depend on the caller's screen settings.
+env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 \
+  xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$tool" "$target"
+echo "screenshot: wrote $target"
