@@ -1,0 +1,88 @@
+#include "rule_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "host.h"
+#include "rule_filter.h"
+#include "scoped_temp_folder.h"
+
+namespace {
+
+// Fails exactly the allocation numbered g_failAt (counting from 0).
+int g_allocations = 0;
+int g_failAt = -1;
+void* FailOnce(std::size_t bytes) { return g_allocations++ == g_failAt ? nullptr : std::malloc(bytes); }
+
+class FailingHeap {
+public:
+    explicit FailingHeap(int failAt) : m_previous(talvo::SetHeapAllocator(FailOnce)) {
+        g_allocations = 0;
+        g_failAt = failAt;
+    }
+    ~FailingHeap() { talvo::SetHeapAllocator(m_previous); }
+
+private:
+    talvo::HeapAllocator m_previous;
+};
+
+std::string Command(decltype(&RuleFilter) command, const std::string& text) {
+    std::string buffer(TALVO_CLASSIC_BUFFER_SIZE, '\0');
+    buffer.replace(0, text.size(), text);
+    EXPECT_EQ(command(nullptr, nullptr, buffer.data(), nullptr, 0, 0), 2);
+    return buffer.c_str();
+}
+
+// Rule sets are made in the order 0..5, 7..15, one array each; then one record
+// and two allocations per token. Only sets 3 and 4 have files here.
+TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
+    struct Case {
+        const char* name;
+        int failAt;
+        const char* set3;   // answer for "3 1 one"
+        const char* set3b;  // answer for "3 2 two"
+        const char* set4;   // answer for "4 1 whole"
+        const char* set13;  // answer for "13 1 x" (loaded after 3 and 4)
+        std::int32_t entryCount;
+    } cases[] = {
+        {"set 3's array", 3, "var %match = -5", "var %match = -5", "var %match = 1", "var %match = 0", 1},
+        {"entry 1's record", 4, "var %match = 0", "var %match = 0", "var %match = 1", "var %match = 0", 3},
+        {"a word of entry 1", 5, "var %match = 0", "var %match = 0", "var %match = -5", "var %match = -5", 1},
+        {"a word of entry 2", 8, "var %match = 1", "var %match = 0", "var %match = -5", "var %match = -5", 2},
+        {"entry 1's whole word", 12, "var %match = 1", "var %match = 2", "var %match = 0", "var %match = 0", 3},
+    };
+    talvo_test::ScopedTempFolder folder;
+    folder.WriteRules("_cur", "*one*\n*two*\n");
+    folder.WriteRules("_file", "whole\n");
+    for (const Case& c : cases) {
+        std::string answer;
+        {
+            FailingHeap heap(c.failAt);
+            answer = Command(LoadRules, "");
+        }
+        EXPECT_EQ(answer, "var %match = -6") << c.name << ": a pass that lost entries must not look complete";
+        EXPECT_EQ(talvo::TheRuleStore().entryCount, c.entryCount) << c.name;
+        EXPECT_EQ(Command(RuleFilter, "3 1 one"), c.set3) << c.name;
+        EXPECT_EQ(Command(RuleFilter, "3 2 two"), c.set3b) << c.name;
+        EXPECT_EQ(Command(RuleFilter, "4 1 whole"), c.set4) << c.name;
+        EXPECT_EQ(Command(RuleFilter, "13 1 x"), c.set13) << c.name;
+    }
+    EXPECT_EQ(Command(LoadRules, ""), "var %match = 3");
+    talvo::FreeRuleStore();
+}
+
+TEST(RuleStore, RunningOutOfMemoryWhileSplittingAnExceptionGroup) {
+    talvo_test::ScopedTempFolder folder;
+    folder.WriteRules("_cur", "*a*\4*b*\n");
+    EXPECT_EQ(Command(LoadRules, ""), "var %match = 1");
+    {
+        FailingHeap heap(0);
+        EXPECT_EQ(Command(RuleFilter, "3 1 a"), "var %match = -6");
+    }
+    EXPECT_EQ(Command(RuleFilter, "3 1 a"), "var %match = 1");
+    talvo::FreeRuleStore();
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tools.h"
+
+namespace {
+
+using Tools::Talvo_StrScan;
+using Tools::Talvo_TestByMask;
+using Tools::Talvo_TestWildStr;
+using Tools::Talvo_TestWildText;
+
+TEST(Matching, WildcardMatchers) {
+    struct Case {
+        std::string text;
+        std::string mask;
+        bool exact;      // Talvo_TestWildStr
+        bool caseBlind;  // Talvo_TestWildText
+    } cases[] = {
+        {"", "", false, false},
+        {"", "?", false, false},
+        {"", "*", true, true},
+        {"anything", "*", true, true},
+        {"anything", "***", true, true},
+        {"", "**", true, true},
+        {"prefix and more", "prefix*", true, true},
+        {"prefi", "prefix*", false, false},
+        {"some suffix", "*suffix", true, true},
+        {"abc", "a?c", true, true},
+        {"aXc", "a?c", true, true},
+        {"ac", "a?c", false, false},
+        {"abbc", "a?c", false, false},
+        {"ab", "ab*b", false, false},
+        {"abb", "ab*b", true, true},
+        {"aXbYbZc", "a*b*c", true, true},
+        {"abc", "ABC", false, true},
+        {"ABC", "a*C", false, true},
+        {"*", "?", true, true},
+        {"?", "*", true, true},
+        {"a", "?", true, true},
+        {"ab", "?", false, false},
+        {"x free y", "*free*", true, true},
+        {"x FrEe y", "*free*", false, true},
+        {"buy cheap pills", "*c?eap*pills*", true, true},
+        {"pills cheap", "*c?eap*pills*", false, false},
+        {"aaa", "*aa*aa*", false, false},  // segments may not overlap
+        {"aaaa", "*aa*aa*", true, true},
+        {"xabcabd", "*abd", true, true},
+        {"ab", "*a*b*", true, true},
+        {std::string("a\0b", 3), "a?b", true, true},  // NUL is an ordinary byte
+        {std::string("a\0b", 3), "a*", true, true},
+        {"a", std::string("a\0", 2), false, false},
+        {"\xC0\xE1\xC2", "\xE0\xC1\xE2", false, true},      // Cyrillic pairs
+        {"\xB8", "\xA8", false, true},                      // 0xB8 / 0xA8
+        {"\xB5", "\xB5", true, true},                       // no partner: itself only
+        {"\xB5", "\x95", false, false},
+        {"x\xBC" "y", "*\xA3*", false, true},                // partner found by the segment search
+        {"bob!x", "bob!*", true, true},
+        {"Bob!x", "bob!*", false, true},
+        {"bobby!x", "bob!*", false, false},
+        {"hello ", "hello", false, false},
+        {"hello ", "hello*", true, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Talvo_TestWildStr(c.text, c.mask), c.exact) << '"' << c.text << "\" ~ \"" << c.mask << '"';
+        EXPECT_EQ(Talvo_TestWildText(c.text, c.mask), c.caseBlind) << '"' << c.text << "\" ~ \"" << c.mask << '"';
+    }
+}
+
+TEST(Matching, CaseRuleForEveryPairOfBytes) {
+    // Through every path: whole-mask comparison, head, middle segment, tail.
+    for (int a = 0; a < 256; ++a) {
+        for (int b = 0; b < 256; ++b) {
+            if (b == '*' || b == '?') {
+                continue;
+            }
+            const std::string text(1, static_cast<char>(a));
+            const std::string m(1, static_cast<char>(b));
+            const bool same = Tools::ToUpperChars[a] == Tools::ToUpperChars[b];
+            const std::string fill(2, b == 1 ? '\2' : '\1');  // agrees with no mask byte
+            ASSERT_EQ(Talvo_TestWildText(text, m), same) << a << ' ' << b;
+            ASSERT_EQ(Talvo_TestWildText(text, m + "*"), same) << a << ' ' << b;
+            ASSERT_EQ(Talvo_TestWildText(fill + text + fill, "*" + m + "*"), same) << a << ' ' << b;
+            ASSERT_EQ(Talvo_TestWildText(text, "*" + m), same) << a << ' ' << b;
+            ASSERT_EQ(Talvo_TestWildStr(fill + text + fill, "*" + m + "*"), a == b) << a << ' ' << b;
+        }
+    }
+}
+
+// Whole-text wildcard matching by dynamic programming over (text, mask)
+// prefixes; the empty mask matches nothing.
+bool Reference(const std::string& text, const std::string& mask) {
+    if (mask.empty()) {
+        return false;
+    }
+    std::vector<std::vector<bool>> fits(text.size() + 1, std::vector<bool>(mask.size() + 1, false));
+    fits[0][0] = true;
+    for (std::size_t j = 1; j <= mask.size(); ++j) {
+        fits[0][j] = fits[0][j - 1] && mask[j - 1] == '*';
+    }
+    for (std::size_t i = 1; i <= text.size(); ++i) {
+        for (std::size_t j = 1; j <= mask.size(); ++j) {
+            const char m = mask[j - 1];
+            fits[i][j] = m == '*' ? fits[i][j - 1] || fits[i - 1][j]
+                                  : fits[i - 1][j - 1] && (m == '?' || m == text[i - 1]);
+        }
+    }
+    return fits[text.size()][mask.size()];
+}
+
+TEST(Matching, AgreesWithFullBacktrackingOnRandomMasks) {
+    std::mt19937 random(20240607);
+    const std::string textBytes = "ab";
+    const std::string maskBytes = "ab*?";
+    for (int round = 0; round < 200000; ++round) {
+        std::string text;
+        std::string mask;
+        for (int i = static_cast<int>(random() % 9); i > 0; --i) {
+            text += textBytes[random() % textBytes.size()];
+        }
+        for (int i = static_cast<int>(random() % 7); i > 0; --i) {
+            mask += maskBytes[random() % maskBytes.size()];
+        }
+        ASSERT_EQ(Talvo_TestWildStr(text, mask), Reference(text, mask)) << text << " ~ " << mask;
+    }
+}
+
+TEST(Matching, TestByMask) {
+    struct Case {
+        std::string text;
+        std::string mask;
+        bool fits;
+    } cases[] = {
+        {"", "", false},        {"a", "", false},       {"", "#", false},
+        {"ab12", "ab##", true}, {"ab1", "ab##", false}, {"ab123", "ab##", false},
+        {"xb12", "ab##", false}, {"AB12", "ab##", false}, {"####", "ab##", false},
+        {"a?c", "a?c", true},   {"abc", "a?c", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Talvo_TestByMask(c.text, c.mask, '#'), c.fits) << c.text << " / " << c.mask;
+    }
+}
+
+TEST(Matching, StrScan) {
+    struct Case {
+        std::string text;
+        char byte;
+        std::int32_t start;
+        std::int32_t position;
+    } cases[] = {
+        {"", 'a', 1, 0},      {"abca", 'a', 1, 1}, {"abca", 'a', 2, 4}, {"abca", 'a', 4, 4},
+        {"abcb", 'a', 4, 0},  {"abca", 'a', 5, 0}, {"abca", 'z', 1, 0}, {"abca", 'c', 0, 3},
+        {"abca", 'a', -9, 1}, {std::string("x\0y", 3), '\0', 1, 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Talvo_StrScan(c.text, static_cast<std::uint8_t>(c.byte), c.start), c.position)
+            << c.text << " '" << c.byte << "' from " << c.start;
+    }
+}
+
+TEST(Matching, BlowUpMaskIsAnsweredAtOnce) {
+    const std::string text(10000, 'a');
+    EXPECT_FALSE(Talvo_TestWildText(text, "*a*a*a*a*a*a*a*a*b"));
+    EXPECT_TRUE(Talvo_TestWildText(text + "b", "*a*a*a*a*a*a*a*a*b"));
+}
+
+}  // namespace
