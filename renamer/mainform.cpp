@@ -8,12 +8,19 @@
 
 namespace nomvary {
 
-void Mainform::form_load() { LoadSettings(m_values, m_platform); }
+void Mainform::form_load() {
+    LoadSettings(m_values, m_platform);
+    // When the settings moved no list, no change handler ran; the run must
+    // still get the folder the list shows, never an empty path (which would
+    // list the root folder).
+    Dir1_Change();
+}
 
 void Mainform::Form_Activate() {
     // A toolkit may activate the window again and again (after another
     // window had the focus); the stored autorun asks for one run per start.
     if (m_values.autorunPending) {
+        Command1_Click();
         m_values.autorunPending = false;
         Command1_Click();
     }

@@ -89,11 +89,47 @@ int RenameNoReplace(int folder, const char* from, const char* to) {
     return -1;
 }
 
-bool SameEntry(int folder, const char* a, const char* b) {
-    struct stat sa {};
-    struct stat sb {};
-    return fstatat(folder, a, &sa, AT_SYMLINK_NOFOLLOW) == 0 && fstatat(folder, b, &sb, AT_SYMLINK_NOFOLLOW) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// Opens a stream of `folder`'s entries with an offset of its own, so reading
+// it never disturbs another stream of the same folder.
+std::unique_ptr<DIR, DirCloser> OpenEntries(int folder) {
+    const int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
+    if (!dir) {
+        close(fd);
+    }
+    return dir;
+}
+
+// Whether `newName`, which differs from `oldName` only in letter case, finds
+// the old file itself: the folder holds no other entry spelt like it. Inode
+// numbers cannot tell, since a FUSE file system may number each spelling of a
+// name apart.
+bool CaseVariantOfItself(int folder, const std::string& oldName, const std::string& newName) {
+    if (!EqualIgnoringAsciiCase(oldName, newName)) {
+        return false;
+    }
+    const std::unique_ptr<DIR, DirCloser> dir = OpenEntries(folder);
+    if (!dir) {
+        return false;
+    }
+    bool sawOld = false;
+    errno = 0;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name == oldName) {
+            sawOld = true;
+        } else if (EqualIgnoringAsciiCase(name, newName)) {
+            return false;
+        }
+    }
+    return errno == 0 && sawOld;
 }
 
 // On a case-insensitive file system the new name of a case-only rename finds
@@ -119,10 +155,6 @@ int RenameCaseOnly(int folder, const std::string& from, const std::string& to) {
     errno = error;
     return -1;
 }
-
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
 
 }  // namespace
 
@@ -172,13 +204,8 @@ std::string PosixFileSystem::ListMatchingNames(const std::string& folderAndPatte
     }
     m_listingFd = folderFd;
 
-    const int readFd = dup(folderFd);
-    if (readFd < 0) {
-        return {};
-    }
-    const std::unique_ptr<DIR, DirCloser> dir(fdopendir(readFd));
+    const std::unique_ptr<DIR, DirCloser> dir = OpenEntries(folderFd);
     if (!dir) {
-        close(readFd);
         return {};
     }
     // A read error ends the listing with the names read so far.
@@ -197,7 +224,8 @@ std::string PosixFileSystem::ListMatchingNames(const std::string& folderAndPatte
         }
     }
     std::sort(m_listing.begin(), m_listing.end());
-    return ListMatchingNames();
+    // Not the virtual call: a derived class sees each name handed out once.
+    return PosixFileSystem::ListMatchingNames();
 }
 
 std::string PosixFileSystem::ListMatchingNames() {
@@ -221,8 +249,7 @@ bool PosixFileSystem::RenameFile(const std::string& oldName, const std::string& 
         return true;
     }
     int error = errno;
-    if (error == EEXIST && EqualIgnoringAsciiCase(oldName, newName) &&
-        SameEntry(folder, oldName.c_str(), newName.c_str())) {
+    if (error == EEXIST && CaseVariantOfItself(folder, oldName, newName)) {
         if (RenameCaseOnly(folder, oldName, newName) == 0) {
             return true;
         }
@@ -238,7 +265,7 @@ bool PosixFileSystem::NameTaken(const std::string& oldName, const std::string& n
     if (fstatat(folder, newName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno != ENOENT;
     }
-    return !(EqualIgnoringAsciiCase(oldName, newName) && SameEntry(folder, oldName.c_str(), newName.c_str()));
+    return !CaseVariantOfItself(folder, oldName, newName);
 }
 
 std::string PosixFileSystem::ProgramFolder() {

@@ -1,0 +1,25 @@
+#include <benchmark/benchmark.h>
+
+#include "name_corpus.h"
+#include "name_rule.h"
+
+namespace {
+
+void TransformCorpus(benchmark::State& state, nomvary::RenameOptions options) {
+    const std::vector<std::string> names = nomvary::bench::NameCorpus(4096);
+    std::size_t bytes = 0;
+    for (const std::string& name : names) bytes += name.size();
+    for (auto _ : state) {
+        for (const std::string& name : names) {
+            benchmark::DoNotOptimize(nomvary::TransformName(name, options));
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * names.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+BENCHMARK_CAPTURE(TransformCorpus, blanks_only, nomvary::RenameOptions{0, false, false, false, false});
+BENCHMARK_CAPTURE(TransformCorpus, capitalize, nomvary::RenameOptions{0, true, false, false, false});
+BENCHMARK_CAPTURE(TransformCorpus, every_option, nomvary::RenameOptions{1, true, true, true, true});
+
+}  // namespace
