@@ -20,7 +20,6 @@ void Mainform::Form_Activate() {
     // A toolkit may activate the window again and again (after another
     // window had the focus); the stored autorun asks for one run per start.
     if (m_values.autorunPending) {
-        Command1_Click();
         m_values.autorunPending = false;
         Command1_Click();
     }
