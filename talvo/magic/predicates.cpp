@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace Talvo {
+namespace talvo {
 namespace {
 
 bool IsCapital(unsigned char c) { return c >= 'A' && c <= 'Z'; }
@@ -150,4 +150,4 @@ bool HasNonLetter(const char* text) {
     return false;
 }
 
-}  // namespace Talvo
+}  // namespace talvo

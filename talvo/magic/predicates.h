@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace Talvo {
+namespace talvo {
 
 // The number of bytes equal to a, e, i, o, u or y; -1 for a null text.
 std::int32_t CountVowels(const char* text);
@@ -46,4 +46,4 @@ bool HasNoLowercase(const char* text);
 // null text.
 bool HasNonLetter(const char* text);
 
-}  // namespace Talvo
+}  // namespace talvo

@@ -7,16 +7,16 @@
 
 namespace {
 
-using Talvo::BothVowelPoor;
-using Talvo::CountVowels;
-using Talvo::HasCommonCluster;
-using Talvo::HasConsonantRun;
-using Talvo::HasNoCapitals;
-using Talvo::HasNoLowercase;
-using Talvo::HasNonLetter;
-using Talvo::HasTripleRepeat;
-using Talvo::IsAllDots;
-using Talvo::IsVowelPoor;
+using talvo::BothVowelPoor;
+using talvo::CountVowels;
+using talvo::HasCommonCluster;
+using talvo::HasConsonantRun;
+using talvo::HasNoCapitals;
+using talvo::HasNoLowercase;
+using talvo::HasNonLetter;
+using talvo::HasTripleRepeat;
+using talvo::IsAllDots;
+using talvo::IsVowelPoor;
 
 struct TextCase {
     const char* text;

@@ -1,0 +1,178 @@
+#include "magic.h"
+
+#include <array>
+
+#include "answer.h"
+#include "byte_string.h"
+#include "host.h"
+#include "predicates.h"
+#include "text_utils.h"
+#include "tools.h"
+
+namespace talvo {
+namespace {
+
+constexpr char kBlank = ' ';
+constexpr char kTilde = '~';
+
+// Which of the tests 1 to 4 the caller switched off. Index 0 is unused.
+using SkipList = std::array<bool, 5>;
+
+// Tokens 2, 3, ... of the call text; only the exact one-byte texts "1" to "4"
+// mean anything. The walk carries its position from token to token, so a call
+// text full of blanks costs one pass rather than one pass per token.
+SkipList ReadSkipList(const std::string& callText) {
+    SkipList skipped{};
+    const std::int32_t length = Length(callText);
+    std::int32_t position = 1;
+    std::int32_t count = 0;
+    // Passes the address, token 1.
+    GetTokenFrom(callText, kBlank, 1, length, position, count);
+    for (;;) {
+        const std::string token = GetTokenFrom(callText, kBlank, count + 1, length, position, count);
+        if (token.empty()) {
+            return skipped;
+        }
+        if (token.size() == 1 && token[0] >= '1' && token[0] <= '4') {
+            skipped[static_cast<std::size_t>(token[0] - '0')] = true;
+        }
+    }
+}
+
+// Only A-Z change; every other byte, those above 127 included, stays.
+std::string LowerAscii(std::string text) {
+    for (char& byte : text) {
+        if (byte >= 'A' && byte <= 'Z') {
+            byte = static_cast<char>(byte + ('a' - 'A'));
+        }
+    }
+    return text;
+}
+
+bool IsNickLength(const std::string& nick) { return nick.size() > 5 && nick.size() < 13; }
+
+bool IsUserLength(const std::string& user) { return user.size() > 3; }
+
+// Level 1: both names in small letters only, word-unlike.
+bool PassesLevel1(const std::string& nick, const std::string& user, bool tilde) {
+    if (!HasNoCapitals(nick.c_str()) || !HasNoCapitals(user.c_str())) {
+        return false;
+    }
+    if (!IsNickLength(nick) || !IsUserLength(user) || user == nick) {
+        return false;
+    }
+    if (HasNonLetter(nick.c_str()) || HasNonLetter(user.c_str())) {
+        return false;
+    }
+    const std::string joined = nick + user;
+    if (!BothVowelPoor(nick.c_str(), joined.c_str())) {
+        return false;
+    }
+    if (HasTripleRepeat(nick.c_str()) || HasTripleRepeat(user.c_str())) {
+        return false;
+    }
+    if (!HasConsonantRun(nick.c_str(), 4)) {
+        return false;
+    }
+    // A user name the server could not confirm ("~") is weighed without the
+    // cluster test.
+    return tilde || !HasCommonCluster(joined.c_str());
+}
+
+// Level 2: the nickname alone, when the user name says nothing.
+bool PassesLevel2(const std::string& nick) {
+    return HasNoCapitals(nick.c_str()) && IsNickLength(nick) && !HasNonLetter(nick.c_str()) &&
+           IsVowelPoor(Length(nick), CountVowels(nick.c_str())) && !HasTripleRepeat(nick.c_str()) &&
+           HasConsonantRun(nick.c_str(), 3) && !HasCommonCluster(nick.c_str());
+}
+
+// Level 3: a small-letter nickname whose unconfirmed user name repeats it in
+// capitals, recognised by the first byte. A user name that was a lone "~" has
+// no first byte; that is no match here, and level 4 is still tried.
+bool PassesLevel3(const std::string& nick, const std::string& user) {
+    if (!HasNoCapitals(nick.c_str()) || !HasNoLowercase(user.c_str()) || user.empty()) {
+        return false;
+    }
+    const auto first = static_cast<unsigned char>(nick.front());
+    return Tools::ToUpperChars[first] == static_cast<unsigned char>(user.front());
+}
+
+// Level 4: level 1 for names written in capitals, judged on lower-case copies.
+bool PassesLevel4(const std::string& nick, const std::string& user, bool tilde) {
+    if (!HasNoLowercase(user.c_str()) || !HasNoLowercase(nick.c_str())) {
+        return false;
+    }
+    if (!IsNickLength(nick) || !IsUserLength(user) || user == nick) {
+        return false;
+    }
+    const std::string lnick = LowerAscii(nick);
+    const std::string luser = LowerAscii(user);
+    if (HasNonLetter(lnick.c_str()) || HasNonLetter(luser.c_str())) {
+        return false;
+    }
+    const std::string joined = lnick + luser;
+    if (!BothVowelPoor(lnick.c_str(), joined.c_str())) {
+        return false;
+    }
+    if (HasTripleRepeat(lnick.c_str()) || HasTripleRepeat(luser.c_str())) {
+        return false;
+    }
+    if (!HasConsonantRun(lnick.c_str(), 4) && !HasConsonantRun(luser.c_str(), 4)) {
+        return false;
+    }
+    return tilde || !HasCommonCluster(joined.c_str());
+}
+
+}  // namespace
+
+std::string AddressNick(std::string_view text) {
+    return std::string(text.substr(0, text.find('!')));
+}
+
+std::string AddressUser(std::string_view text) {
+    const std::size_t bang = text.find('!');
+    if (bang == std::string_view::npos) {
+        return std::string();
+    }
+    const std::string_view rest = text.substr(bang + 1);
+    return std::string(rest.substr(0, rest.find('@')));
+}
+
+std::int32_t MagicLevel(const char* callText) {
+    const std::string call = FromCString(callText);
+    const SkipList skipped = ReadSkipList(call);
+    const std::string nick = AddressNick(call);
+    std::string user = AddressUser(call);
+    if (nick.empty() || user.empty()) {
+        return 0;
+    }
+    const bool tilde = user.front() == kTilde;
+    if (tilde) {
+        user.erase(0, 1);
+    }
+
+    if (!skipped[1] && PassesLevel1(nick, user, tilde)) {
+        return 1;
+    }
+    if (IsAllDots(user.c_str()) && !skipped[2] && PassesLevel2(nick)) {
+        return 2;
+    }
+    if (tilde && !skipped[3] && PassesLevel3(nick, user)) {
+        return 3;
+    }
+    if (!skipped[4] && PassesLevel4(nick, user, tilde)) {
+        return 4;
+    }
+    return 0;
+}
+
+}  // namespace talvo
+
+extern "C" {
+
+TALVO_EXPORT int32_t TALVO_HOST_CALL Magic(TalvoWindow, TalvoWindow, char* data, char*, TalvoBool,
+                                           TalvoBool) {
+    return talvo::GuardedCommand(data, [data] { return talvo::MagicLevel(data); });
+}
+
+}  // extern "C"
