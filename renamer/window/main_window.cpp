@@ -68,13 +68,11 @@ MainWindow::MainWindow(QtPlatform& platform, QWidget* parent)
     Arrange();
     m_platform.AttachWindow(this);
 
-    // The lists start at the process's current folder. The folder list is set
-    // like any program change, so folderPath follows it from the start and a
-    // run never works on a folder the list does not show; the drive is only
-    // shown, since its change handler would save before anything was loaded.
+    // The lists start at the process's current folder, as designed values:
+    // no change handler runs before form_load.
     const std::string start = StartFolder();
     m_drive1->SelectDriveHolding(start);
-    if (!m_platform.SetFolderListPath(start)) m_platform.SetFolderListPath("/");
+    if (!m_dir1->SetPath(start)) m_dir1->SetPath("/");
 
     ConnectHandlers();
     m_form.form_load();

@@ -88,7 +88,7 @@ protected:
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
-    static void ShowActive(MainWindow& window) {
+    static void ShowActive(QWidget& window) {
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaults) {
     EXPECT_EQ(window.Form().Values().folderPath, window.Dir1()->Path());
 
     // Tab order of the table, and no caption cut.
-    const std::vector<QString> order = {"Drive1", "Dir1", "Command1", "blankopt_0", "blankopt_1",
+    const QStringList order = {"Drive1", "Dir1", "Command1", "blankopt_0", "blankopt_1",
                                         "fnamopt_0", "fnamopt_1", "autorunbox", "capcheck",
                                         "capsubcheck", "featcheck", "vscheck", "Command2"};
     QWidget* widget = window.Drive1();
@@ -123,7 +123,10 @@ TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaults) {
         EXPECT_EQ(widget->objectName(), name);
         do widget = widget->nextInFocusChain();
         while (!order.contains(widget->objectName()));
-        EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
+        if (qobject_cast<QAbstractButton*>(widget) != nullptr) {
+            EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
+            EXPECT_GE(widget->height(), widget->sizeHint().height()) << widget->objectName().toStdString();
+        }
     }
 }
 
@@ -183,7 +186,9 @@ TEST_F(MainWindowTest, ADriveChangeSavesAtOnceAFolderChangeDoesNot) {
 
     FolderList* list = window.Dir1();
     list->setCurrentRow(list->currentRow() + 1);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->currentItem()).center());
+    const QPoint sub = list->visualItemRect(list->currentItem()).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, sub);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, sub);
     EXPECT_EQ(window.Form().Values().folderPath, m_temp / "driveB/sub");
     EXPECT_FALSE(std::filesystem::exists(m_settings));
 
@@ -211,12 +216,16 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
         EXPECT_TRUE(std::filesystem::exists(m_temp / "driveA/a b.mp3"));
         EXPECT_EQ(window.HasEnded(), yes);
         EXPECT_EQ(window.isVisible(), !yes);
-        if (yes) EXPECT_EQ(ReadSettings(), Record("A [test]", m_temp / "driveA", {0, 0, 1, 0, 0, 0, 0}));
+        if (yes) {
+            EXPECT_EQ(ReadSettings(), Record("A [test]", m_temp / "driveA", {0, 0, 1, 0, 0, 0, 0}));
+        }
 
         // Activating again starts no second run; after Yes, closing saves nothing.
         std::filesystem::remove(m_settings);
-        window.activateWindow();
-        QTest::qWait(50);
+        QWidget other;
+        ShowActive(other);
+        if (!yes) ShowActive(window);
+        QTest::qWait(20);
         EXPECT_EQ(m_platform.m_asked.size(), 1u);
         window.close();
         EXPECT_EQ(std::filesystem::exists(m_settings), !yes);
