@@ -15,7 +15,9 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
 fi
 
 mkdir -p "$(dirname "$target")"
+runtime="$(mktemp -d)"
+trap 'rm -rf "$runtime"' EXIT
 # A fixed scale, so the picture does not depend on the caller's screen settings.
-env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 \
+env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=1 XDG_RUNTIME_DIR="$runtime" \
   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$tool" "$target"
 echo "screenshot: wrote $target"
