@@ -35,23 +35,6 @@ TEST(MagicTest, AnswersEveryCallTextInTheHostBuffer) {
     }
 }
 
-TEST(MagicTest, AddressParts) {
-    struct Case {
-        const char* text;
-        const char* nick;
-        const char* user;
-    };
-    const Case cases[] = {
-        {"n!u@h x", "n", "u"},       {"n!u x", "n", "u x"},       {"n u", "n u", ""},
-        {"!u@h", "", "u"},           {"n!@h", "n", ""},           {"n@h!u@h", "n@h", "u"},
-        {"n!!u@h", "n", "!u"},       {"", "", ""},                {"n!", "n", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(talvo::AddressNick(c.text), c.nick) << c.text;
-        EXPECT_EQ(talvo::AddressUser(c.text), c.user) << c.text;
-    }
-}
-
 TEST(MagicTest, NullDataIsLeftAlone) {
     EXPECT_EQ(Magic(nullptr, nullptr, nullptr, nullptr, 0, 0), 2);
     EXPECT_EQ(talvo::MagicLevel(nullptr), 0);
