@@ -1,23 +1,29 @@
-// The yardstick for nomvary-cli: the same renames of a folder in a bare loop,
-// with the same no-replace call and nothing else.
+// Times nomvary-cli renaming a folder of generated names against a bare loop
+// doing the same renames with the same no-replace call, and prints the ratio.
 //
-//   rename-baseline --generate N FOLDER       makes N empty files with corpus names
-//   rename-baseline [--capitalize] FOLDER     renames them; prints the loop's
-//                                             nanoseconds and the renames made
+//   rename-baseline [--files N] [--rounds R] NOMVARY_CLI
+//
+// Each round makes two identical temporary folders; nomvary-cli (started with
+// posix_spawn, timed from start to exit) renames one with --capitalize, the
+// bare loop renames the other. The loop's listing and name rule run before its
+// clock starts: it times the renames alone.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <spawn.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "name_corpus.h"
@@ -27,33 +33,47 @@
 #define RENAME_NOREPLACE (1 << 0)
 #endif
 
+extern char** environ;
+
 namespace {
 
-int Generate(std::size_t count, const char* folder) {
-    const int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) {
-        std::perror(folder);
-        return 2;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "nomvary-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
     }
-    for (const std::string& name : nomvary::bench::NameCorpus(count)) {
-        const int fd = openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            std::perror(name.c_str());
-            return 1;
-        }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& Path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+void Generate(const std::vector<std::string>& names, const fs::path& folder) {
+    fs::create_directory(folder);
+    for (const std::string& name : names) {
+        const int fd = open((folder / name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) throw std::runtime_error("cannot create " + name);
         close(fd);
     }
-    close(dir);
-    return 0;
 }
 
-int Rename(const nomvary::RenameOptions& options, const char* folder) {
-    const int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* stream = dir < 0 ? nullptr : fdopendir(dup(dir));
-    if (stream == nullptr) {
-        std::perror(folder);
-        return 2;
-    }
+// Answers the loop's time and the renames it made.
+std::pair<double, int> BareLoop(const fs::path& folder, const nomvary::RenameOptions& options) {
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* stream = fdopendir(dup(dir));
     std::vector<std::pair<std::string, std::string>> renames;
     while (const dirent* entry = readdir(stream)) {
         if (entry->d_name[0] == '.') continue;
@@ -63,33 +83,101 @@ int Rename(const nomvary::RenameOptions& options, const char* folder) {
     closedir(stream);
 
     int done = 0;
-    const auto start = std::chrono::steady_clock::now();
+    const Clock::time_point start = Clock::now();
     for (const auto& [from, to] : renames) {
         if (syscall(SYS_renameat2, dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) ++done;
     }
-    const auto stop = std::chrono::steady_clock::now();
+    const Clock::time_point stop = Clock::now();
     close(dir);
-    std::printf("%lld %d\n",
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(stop - start).count()),
-                done);
-    return 0;
+    return {Milliseconds(stop - start), done};
+}
+
+// Answers the whole process's time; its output goes to `output`.
+double TimeCli(const std::string& cli, const fs::path& folder, const fs::path& output) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::string capitalize = "--capitalize";
+    std::string target = folder.string();
+    std::string program = cli;
+    char* argv[] = {program.data(), capitalize.data(), target.data(), nullptr};
+    pid_t child = 0;
+    const Clock::time_point start = Clock::now();
+    const int failed = posix_spawn(&child, cli.c_str(), &actions, nullptr, argv, environ);
+    int status = 0;
+    if (failed == 0) waitpid(child, &status, 0);
+    const Clock::time_point stop = Clock::now();
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error("nomvary-cli failed");
+    }
+    return Milliseconds(stop - start);
+}
+
+std::string LastLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::string last;
+    while (std::getline(in, line)) last = line;
+    return last;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--generate") == 0) {
-        return Generate(std::strtoull(argv[2], nullptr, 10), argv[3]);
+    std::size_t files = 10000;
+    int rounds = 7;
+    std::string cli;
+    for (int k = 1; k < argc; ++k) {
+        const std::string arg = argv[k];
+        if (arg == "--files" && k + 1 < argc) files = std::strtoul(argv[++k], nullptr, 10);
+        else if (arg == "--rounds" && k + 1 < argc) rounds = std::atoi(argv[++k]);
+        else cli = arg;
     }
-    nomvary::RenameOptions options;
-    int k = 1;
-    if (k < argc && std::strcmp(argv[k], "--capitalize") == 0) {
-        options.capcheck = true;
-        ++k;
-    }
-    if (k + 1 != argc) {
-        std::fputs("usage: rename-baseline --generate N FOLDER | rename-baseline [--capitalize] FOLDER\n", stderr);
+    if (cli.empty() || files == 0 || rounds < 1) {
+        std::fputs("usage: rename-baseline [--files N] [--rounds R] NOMVARY_CLI\n", stderr);
         return 2;
     }
-    return Rename(options, argv[k]);
+
+    try {
+        nomvary::RenameOptions options;
+        options.capcheck = true;
+        const std::vector<std::string> names = nomvary::bench::NameCorpus(files);
+        const std::string expected = std::to_string(files) + " files renamed.";
+        std::vector<double> cliTimes;
+        std::vector<double> loopTimes;
+        for (int round = 0; round < rounds; ++round) {
+            TempDir work;
+            Generate(names, work.Path() / "cli");
+            Generate(names, work.Path() / "loop");
+            // Alternate which goes first, so neither always meets the warmer cache.
+            for (int turn = 0; turn < 2; ++turn) {
+                if ((turn == 0) == (round % 2 == 0)) {
+                    cliTimes.push_back(TimeCli(cli, work.Path() / "cli", work.Path() / "cli.out"));
+                    if (LastLine(work.Path() / "cli.out") != expected) {
+                        throw std::runtime_error("nomvary-cli said \"" + LastLine(work.Path() / "cli.out") + "\"");
+                    }
+                } else {
+                    const auto [ms, done] = BareLoop(work.Path() / "loop", options);
+                    if (static_cast<std::size_t>(done) != files) throw std::runtime_error("the bare loop fell short");
+                    loopTimes.push_back(ms);
+                }
+            }
+        }
+        const double cliMs = Median(cliTimes);
+        const double loopMs = Median(loopTimes);
+        std::printf("files:       %zu, rounds: %d (medians)\n", files, rounds);
+        std::printf("nomvary-cli: %.1f ms (whole process: start, listing, name rule, renames, output)\n", cliMs);
+        std::printf("bare loop:   %.1f ms (the renames alone)\n", loopMs);
+        std::printf("ratio:       %.3f (goal <= 1.25)\n", cliMs / loopMs);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "rename-baseline: %s\n", error.what());
+        return 1;
+    }
+    return 0;
 }
