@@ -111,20 +111,33 @@ bool Reference(const std::string& text, const std::string& mask) {
     return fits[text.size()][mask.size()];
 }
 
+std::string Upper(std::string text) {
+    for (char& byte : text) {
+        byte = static_cast<char>(Tools::ToUpperChars[static_cast<unsigned char>(byte)]);
+    }
+    return text;
+}
+
 TEST(Matching, AgreesWithFullBacktrackingOnRandomMasks) {
     std::mt19937 random(20240607);
-    const std::string textBytes = "ab";
-    const std::string maskBytes = "ab*?";
-    for (int round = 0; round < 200000; ++round) {
+    // Short texts reach every branch; long ones the many-places-at-once search.
+    const std::string textBytes = "abAB\xE0\xC0";
+    const std::string maskBytes = "ab*?AB\xE0";
+    for (int round = 0; round < 100000; ++round) {
+        const bool longText = round % 4 == 0;
         std::string text;
         std::string mask;
-        for (int i = static_cast<int>(random() % 9); i > 0; --i) {
-            text += textBytes[random() % textBytes.size()];
+        for (int i = static_cast<int>(random() % (longText ? 60 : 9)); i > 0; --i) {
+            text += textBytes[random() % (round % 2 ? 2 : textBytes.size())];
         }
-        for (int i = static_cast<int>(random() % 7); i > 0; --i) {
-            mask += maskBytes[random() % maskBytes.size()];
+        for (int i = static_cast<int>(random() % (longText ? 10 : 7)); i > 0; --i) {
+            mask += maskBytes[random() % (round % 2 ? 4 : maskBytes.size())];
+        }
+        if (round % 8 == 0) {
+            mask = "*" + mask + "*";
         }
         ASSERT_EQ(Talvo_TestWildStr(text, mask), Reference(text, mask)) << text << " ~ " << mask;
+        ASSERT_EQ(Talvo_TestWildText(text, mask), Reference(Upper(text), Upper(mask))) << text << " ~ " << mask;
     }
 }
 
