@@ -1,7 +1,6 @@
 #include "main_window.h"
 
 #include <array>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "box_answerer.h"
 #include "drive_list.h"
 #include "folder_list.h"
 #include "qt_platform.h"
@@ -26,19 +26,19 @@
 namespace nomvary {
 namespace {
 
-// The real Qt platform with the program folder, the drives and the boxes
-// redirected, so nothing blocks and nothing lands beside the test program.
+using Asked = std::pair<std::string, std::string>;
+
+// The real Qt platform with the program folder and the drives redirected and,
+// unless `m_realBoxes`, boxes that answer at once.
 class TestPlatform : public QtPlatform {
 public:
     std::string ProgramFolder() override { return m_programFolder; }
     std::vector<Drive> AvailableDrives() override { return m_drives; }
     bool AskYesNo(const std::string& text, const std::string& title) override {
         m_asked.emplace_back(text, title);
-        return m_answerYes;
+        return m_realBoxes ? QtPlatform::AskYesNo(text, title) : m_answerYes;
     }
-    void ShowMessage(const std::string& text, const std::string& title) override {
-        m_shown.emplace_back(text, title);
-    }
+    void ShowMessage(const std::string& text, const std::string& title) override { m_shown.emplace_back(text, title); }
     void ProcessPendingEvents() override {
         if (m_beforeEvents) std::exchange(m_beforeEvents, nullptr)();
         QtPlatform::ProcessPendingEvents();
@@ -46,34 +46,24 @@ public:
 
     std::string m_programFolder;
     std::vector<Drive> m_drives;
-    bool m_answerYes = false;
-    std::vector<std::pair<std::string, std::string>> m_asked;
-    std::vector<std::pair<std::string, std::string>> m_shown;
+    bool m_realBoxes = false, m_answerYes = false;
+    std::vector<Asked> m_asked, m_shown;
     std::function<void()> m_beforeEvents;
 };
 
-std::string Padded(std::string text) {
-    text.resize(kSettingsTextSize, ' ');
-    return text;
-}
-
-std::string Record(const std::string& drive, const std::string& folder, std::array<char, 7> options) {
-    return Padded(drive) + Padded(folder) + std::string(options.begin(), options.end());
+std::string Record(std::string drive, std::string folder, std::array<char, 7> options) {
+    drive.resize(kSettingsTextSize, ' ');
+    folder.resize(kSettingsTextSize, ' ');
+    return drive + folder + std::string(options.begin(), options.end());
 }
 
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(m_temp.Path().empty());
-        m_startFolder = std::filesystem::current_path();
-        for (const char* folder : {"prog", "driveA", "driveB/sub", "driveB/zzz"}) {
-            std::filesystem::create_directories(m_temp / folder);
-        }
+        for (const char* folder : {"prog", "A", "B/sub"}) std::filesystem::create_directories(m_temp / folder);
         m_platform.m_programFolder = m_temp / "prog";
-        m_platform.m_drives = {{"A [test]", m_temp / "driveA"},
-                               {"B [test]", m_temp / "driveB"},
-                               {"Gone [test]", m_temp / "nowhere"}};
-        m_settings = m_temp / "prog/nomvary.ini";
+        m_platform.m_drives = {{"A [t]", m_temp / "A"}, {"B [t]", m_temp / "B"}, {"Gone [t]", m_temp / "gone"}};
     }
     void TearDown() override { std::filesystem::current_path(m_startFolder); }
 
@@ -82,7 +72,7 @@ protected:
         std::ifstream in(m_settings, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    template <typename T>
+    template <typename T = QCheckBox>
     static T* Find(MainWindow& window, const char* name) {
         T* widget = window.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
@@ -95,38 +85,34 @@ protected:
     }
 
     TempFolder m_temp;
-    std::filesystem::path m_startFolder;
+    const std::filesystem::path m_startFolder = std::filesystem::current_path();
     TestPlatform m_platform;
-    std::string m_settings;
+    const std::string m_settings = m_temp / "prog/nomvary.ini";
 };
 
-TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaults) {
+TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaultsInTabOrder) {
     MainWindow window(m_platform);
-    EXPECT_EQ(window.objectName(), "Mainform");
     EXPECT_EQ(window.windowTitle(), "Nomvary");
     EXPECT_TRUE(Find<QRadioButton>(window, "blankopt_0")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(window, "fnamopt_0")->isChecked());
     for (const char* box : {"autorunbox", "capcheck", "capsubcheck", "featcheck", "vscheck"}) {
-        EXPECT_FALSE(Find<QCheckBox>(window, box)->isChecked()) << box;
+        EXPECT_FALSE(Find(window, box)->isChecked()) << box;
     }
-    EXPECT_FALSE(Find<QCheckBox>(window, "capsubcheck")->isEnabled());
-    EXPECT_EQ(window.Form().Values().filePattern, "*.mp3");
-    EXPECT_FALSE(window.Form().Values().folderPath.empty());
+    EXPECT_FALSE(Find(window, "capsubcheck")->isEnabled());
     EXPECT_EQ(window.Form().Values().folderPath, window.Dir1()->Path());
 
-    // Tab order of the table, and no caption cut.
-    const QStringList order = {"Drive1", "Dir1", "Command1", "blankopt_0", "blankopt_1",
-                                        "fnamopt_0", "fnamopt_1", "autorunbox", "capcheck",
-                                        "capsubcheck", "featcheck", "vscheck", "Command2"};
+    const QStringList order = {"Drive1",    "Dir1",       "Command1",   "blankopt_0",  "blankopt_1",
+                               "fnamopt_0", "fnamopt_1",  "autorunbox", "capcheck",    "capsubcheck",
+                               "featcheck", "vscheck",    "Command2"};
     QWidget* widget = window.Drive1();
     for (const QString& name : order) {
         EXPECT_EQ(widget->objectName(), name);
+        if (qobject_cast<QAbstractButton*>(widget) != nullptr) {  // no caption cut
+            EXPECT_GE(widget->width(), widget->sizeHint().width()) << name.toStdString();
+            EXPECT_GE(widget->height(), widget->sizeHint().height()) << name.toStdString();
+        }
         do widget = widget->nextInFocusChain();
         while (!order.contains(widget->objectName()));
-        if (qobject_cast<QAbstractButton*>(widget) != nullptr) {
-            EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
-            EXPECT_GE(widget->height(), widget->sizeHint().height()) << widget->objectName().toStdString();
-        }
     }
 }
 
@@ -140,85 +126,82 @@ TEST_F(MainWindowTest, StoredFileRestoresEveryControl) {
         {{7, 7, 7, 0, 7, 1, 0}, {false, false, true, true, false}, false},
     };
     for (const auto& c : cases) {
-        WriteSettings(Record("B [test]", m_temp / "driveB/sub", c.bytes));
+        WriteSettings(Record("B [t]", m_temp / "B/sub", c.bytes));
         MainWindow window(m_platform);
-        EXPECT_EQ(window.Drive1()->DriveText(), "B [test]");
-        EXPECT_EQ(window.Dir1()->Path(), m_temp / "driveB/sub");
-        EXPECT_EQ(window.Form().Values().folderPath, m_temp / "driveB/sub");
+        EXPECT_EQ(window.Drive1()->DriveText(), "B [t]");
+        EXPECT_EQ(window.Dir1()->Path(), m_temp / "B/sub");
+        EXPECT_EQ(window.Form().Values().folderPath, m_temp / "B/sub");
         EXPECT_TRUE(Find<QRadioButton>(window, "blankopt_1")->isChecked());
         EXPECT_TRUE(Find<QRadioButton>(window, "fnamopt_1")->isChecked());
-        EXPECT_TRUE(window.Form().Values().blankToUnderscore);
-        EXPECT_EQ(window.Form().Values().filePattern, "*.*");
         const char* boxes[] = {"autorunbox", "capcheck", "capsubcheck", "featcheck", "vscheck"};
-        for (std::size_t i = 0; i < 5; ++i) {
-            EXPECT_EQ(Find<QCheckBox>(window, boxes[i])->isChecked(), c.checked[i]) << boxes[i];
-        }
-        EXPECT_EQ(Find<QCheckBox>(window, "capsubcheck")->isEnabled(), c.capsubEnabled);
-        EXPECT_EQ(window.Form().Values().autorunPending, c.bytes[2] == 1);
+        for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(Find(window, boxes[i])->isChecked(), c.checked[i]) << boxes[i];
+        EXPECT_EQ(Find(window, "capsubcheck")->isEnabled(), c.capsubEnabled);
     }
 }
 
-TEST_F(MainWindowTest, CapitalizeEnablesTheExceptBoxAndKeepsItsMark) {
+TEST_F(MainWindowTest, ClicksSetTheOptionsAndClosingSavesTheRecord) {
+    WriteSettings(Record("B [t]", m_temp / "B/sub", {}));
     MainWindow window(m_platform);
-    auto* capcheck = Find<QCheckBox>(window, "capcheck");
-    auto* capsubcheck = Find<QCheckBox>(window, "capsubcheck");
-    QTest::mouseClick(capcheck, Qt::LeftButton);
-    EXPECT_TRUE(capsubcheck->isEnabled());
-    QTest::mouseClick(capsubcheck, Qt::LeftButton);
-    QTest::mouseClick(capcheck, Qt::LeftButton);
-    EXPECT_FALSE(capsubcheck->isEnabled());
-    EXPECT_TRUE(capsubcheck->isChecked());
+    for (const char* name : {"blankopt_1", "fnamopt_1"}) QTest::mouseClick(Find<QRadioButton>(window, name), Qt::LeftButton);
+    EXPECT_EQ(window.Form().Values().filePattern, "*.*");
+    EXPECT_TRUE(window.Form().Values().blankToUnderscore);
+
+    // "Capitalize" enables "except ({[ ]})"; unchecking it disables the box but keeps its mark.
+    QTest::mouseClick(Find(window, "capcheck"), Qt::LeftButton);
+    EXPECT_TRUE(Find(window, "capsubcheck")->isEnabled());
+    QTest::mouseClick(Find(window, "capsubcheck"), Qt::LeftButton);
+    QTest::mouseClick(Find(window, "capcheck"), Qt::LeftButton);
+    EXPECT_FALSE(Find(window, "capsubcheck")->isEnabled());
+    QTest::mouseClick(Find(window, "autorunbox"), Qt::LeftButton);
+    EXPECT_TRUE(m_platform.m_asked.empty());  // autorun is only saved
+
+    QTest::mouseClick(Find<QPushButton>(window, "Command2"), Qt::LeftButton);
+    EXPECT_EQ(m_platform.m_shown, (std::vector<Asked>{{Mainform::AboutText(), "about"}}));
     window.close();
-    EXPECT_EQ(ReadSettings().substr(515, 2), std::string("\0\1", 2));
+    EXPECT_EQ(ReadSettings(), Record("B [t]", m_temp / "B/sub", {1, 1, 1, 0, 1, 0, 0}));
 }
 
 TEST_F(MainWindowTest, ADriveChangeSavesAtOnceAFolderChangeDoesNot) {
-    WriteSettings(Record("A [test]", m_temp / "driveA", {}));
+    WriteSettings(Record("A [t]", m_temp / "A", {}));
     MainWindow window(m_platform);
     ShowActive(window);
     std::filesystem::remove(m_settings);
-
     QTest::keyClick(window.Drive1(), Qt::Key_Down);
-    EXPECT_EQ(window.Dir1()->Path(), m_temp / "driveB");
-    EXPECT_EQ(window.Form().Values().folderPath, m_temp / "driveB");
-    EXPECT_EQ(ReadSettings().substr(0, kSettingsTextSize), Padded("B [test]"));
+    EXPECT_EQ(window.Form().Values().folderPath, m_temp / "B");
+    EXPECT_EQ(ReadSettings().substr(0, 6), "B [t] ");
     std::filesystem::remove(m_settings);
 
     FolderList* list = window.Dir1();
-    list->setCurrentRow(list->currentRow() + 1);
-    const QPoint sub = list->visualItemRect(list->currentItem()).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, sub);
+    const QPoint sub = list->visualItemRect(list->item(list->currentRow() + 1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, sub);  // a double click starts with a press
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, sub);
-    EXPECT_EQ(window.Form().Values().folderPath, m_temp / "driveB/sub");
+    EXPECT_EQ(window.Form().Values().folderPath, m_temp / "B/sub");
     EXPECT_FALSE(std::filesystem::exists(m_settings));
 
     // A drive whose root cannot be read leaves the folder and saves nothing.
     QTest::keyClick(window.Drive1(), Qt::Key_Down);
-    EXPECT_EQ(window.Drive1()->DriveText(), "Gone [test]");
-    EXPECT_EQ(window.Dir1()->Path(), m_temp / "driveB/sub");
-    EXPECT_EQ(window.Form().Values().folderPath, m_temp / "driveB/sub");
+    EXPECT_EQ(window.Drive1()->DriveText(), "Gone [t]");
+    EXPECT_EQ(window.Dir1()->Path(), m_temp / "B/sub");
+    EXPECT_EQ(window.Form().Values().folderPath, m_temp / "B/sub");
     EXPECT_FALSE(std::filesystem::exists(m_settings));
 }
 
 TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
+    const std::string autorun = Record("A [t]", m_temp / "A", {0, 0, 1, 0, 0, 0, 0});
     for (const bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "Yes" : "No");
-        std::ofstream(m_temp / "driveA/a_b.mp3") << "x";
-        WriteSettings(Record("A [test]", m_temp / "driveA", {0, 0, 1, 0, 0, 0, 0}));
+        std::ofstream(m_temp / "A/a_b.mp3") << "x";
+        WriteSettings(autorun);
         m_platform.m_asked.clear();
         m_platform.m_answerYes = yes;
         MainWindow window(m_platform);
+        std::filesystem::remove(m_settings);
         ShowActive(window);
         ASSERT_TRUE(QTest::qWaitFor([this] { return !m_platform.m_asked.empty(); }));
-
-        const std::pair<std::string, std::string> asked{"1 file renamed.\r\nExit now?", "done"};
-        EXPECT_EQ(m_platform.m_asked, std::vector{asked});
-        EXPECT_TRUE(std::filesystem::exists(m_temp / "driveA/a b.mp3"));
-        EXPECT_EQ(window.HasEnded(), yes);
+        EXPECT_EQ(m_platform.m_asked, (std::vector<Asked>{{"1 file renamed.\r\nExit now?", "done"}}));
+        EXPECT_TRUE(std::filesystem::exists(m_temp / "A/a b.mp3"));
         EXPECT_EQ(window.isVisible(), !yes);
-        if (yes) {
-            EXPECT_EQ(ReadSettings(), Record("A [test]", m_temp / "driveA", {0, 0, 1, 0, 0, 0, 0}));
-        }
+        EXPECT_EQ(ReadSettings(), yes ? autorun : "");
 
         // Activating again starts no second run; after Yes, closing saves nothing.
         std::filesystem::remove(m_settings);
@@ -229,41 +212,42 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
         EXPECT_EQ(m_platform.m_asked.size(), 1u);
         window.close();
         EXPECT_EQ(std::filesystem::exists(m_settings), !yes);
-        std::filesystem::remove(m_temp / "driveA/a b.mp3");
+        std::filesystem::remove(m_temp / "A/a b.mp3");
     }
 }
 
+// The real Yes/No box, answered with Enter: Yes is its default button.
+TEST_F(MainWindowTest, YesInTheRealBoxLeavesTheEventLoop) {
+    std::ofstream(m_temp / "A/one_two.mp3") << "x";
+    WriteSettings(Record("A [t]", m_temp / "A", {0, 0, 1, 0, 0, 0, 0}));
+    m_platform.m_realBoxes = true;
+    MainWindow window(m_platform);
+    BoxAnswerer answerer(Qt::Key_Return);
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a hang fails instead of blocking
+    window.show();
+    window.activateWindow();
+    EXPECT_EQ(QApplication::exec(), 0);
+    const SeenBox& box = answerer.Box();
+    EXPECT_EQ(box.title, "done");
+    EXPECT_EQ(box.text, "1 file renamed.\nExit now?");
+    EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+    EXPECT_TRUE(box.yesIsDefault);
+    EXPECT_TRUE(window.HasEnded());
+    EXPECT_TRUE(std::filesystem::exists(m_temp / "A/one two.mp3"));
+}
+
 TEST_F(MainWindowTest, ASecondClickOnRunDuringARunDoesNothing) {
-    std::ofstream(m_temp / "driveA/x_y.mp3") << "x";
-    WriteSettings(Record("A [test]", m_temp / "driveA", {}));
+    std::ofstream(m_temp / "A/x_y.mp3") << "x";
+    WriteSettings(Record("A [t]", m_temp / "A", {}));
     MainWindow window(m_platform);
     ShowActive(window);
     auto* run = Find<QPushButton>(window, "Command1");
     int clicks = 0;
     QObject::connect(run, &QPushButton::clicked, [&clicks] { ++clicks; });
     m_platform.m_beforeEvents = [run] { QMetaObject::invokeMethod(run, &QPushButton::click, Qt::QueuedConnection); };
-
     QTest::mouseClick(run, Qt::LeftButton);
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(m_platform.m_asked.size(), 1u);
-    EXPECT_FALSE(window.Form().Values().running);
-}
-
-TEST_F(MainWindowTest, ClosingSavesTheWholeRecordAndAboutShowsAMessage) {
-    WriteSettings(Record("B [test]", m_temp / "driveB/zzz", {}));
-    MainWindow window(m_platform);
-    for (const char* name : {"blankopt_1", "fnamopt_1"}) QTest::mouseClick(Find<QRadioButton>(window, name), Qt::LeftButton);
-    for (const char* name : {"autorunbox", "capcheck", "capsubcheck"}) QTest::mouseClick(Find<QCheckBox>(window, name), Qt::LeftButton);
-    EXPECT_TRUE(window.Form().Values().allFiles);
-    EXPECT_TRUE(window.Form().Values().blankToUnderscore);
-
-    QTest::mouseClick(Find<QPushButton>(window, "Command2"), Qt::LeftButton);
-    ASSERT_EQ(m_platform.m_shown.size(), 1u);
-    EXPECT_EQ(m_platform.m_shown[0].first, Mainform::AboutText());
-
-    window.close();
-    EXPECT_EQ(ReadSettings(), Record("B [test]", m_temp / "driveB/zzz", {1, 1, 1, 1, 1, 0, 0}));
-    EXPECT_EQ(ReadSettings().size(), kSettingsRecordSize);
 }
 
 }  // namespace
