@@ -1,6 +1,8 @@
 #include "dynamic_library.h"
 
 #if defined(_WIN32)
+#include <io.h>
+#include <stdio.h>
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -41,6 +43,8 @@ std::string ExecutableFolder() {
 
 const char* LibraryFileName() { return "Talvo.dll"; }
 
+bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+
 #else
 
 std::unique_ptr<DynamicLibrary> DynamicLibrary::Open(const std::string& path, std::string& error) {
@@ -69,6 +73,8 @@ std::string ExecutableFolder() {
 }
 
 const char* LibraryFileName() { return "libtalvo.so"; }
+
+bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 
 #endif
 

@@ -32,4 +32,7 @@ std::string ExecutableFolder();
 // The file name of the Talvo library on this platform.
 const char* LibraryFileName();
 
+// True when standard input is a terminal rather than a file or a pipe.
+bool StandardInputIsTerminal();
+
 }  // namespace talvo_host

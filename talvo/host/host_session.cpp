@@ -34,10 +34,19 @@ Function ExportOf(const DynamicLibrary& library, const char* name) {
     return reinterpret_cast<Function>(library.Symbol(name));
 }
 
-const char* kUsage =
-    "usage: talvo-host [--library PATH] [--buffer-size N] [-v] EXPORT [TEXT...]\n"
-    "       talvo-host [--library PATH] [--buffer-size N] [-v] < calls   (one \"EXPORT TEXT\" a line)\n"
-    "EXPORT is LoadRules, RuleFilter or Magic.\n";
+std::string Usage() {
+    return std::string(
+               "usage: talvo-host [--library PATH] [--buffer-size N] [-v] EXPORT [TEXT...]\n"
+               "       talvo-host [--library PATH] [--buffer-size N] [-v] < calls\n"
+               "Calls EXPORT (LoadRules, RuleFilter or Magic) of the Talvo library with TEXT in\n"
+               "a data buffer of N bytes (default 900), as the chat client does, and prints the\n"
+               "buffer the library leaves behind. Without EXPORT every input line is one call,\n"
+               "\"EXPORT TEXT\". -v also prints the return code and what the client does with it.\n"
+               "The library is PATH, else ") +
+           LibraryFileName() +
+           " beside talvo-host, else one folder up.\n"
+           "Exit status 2: the library could not be loaded, or a call was refused.\n";
+}
 
 bool ParseSize(std::string_view text, std::size_t& size) {
     if (text.empty() || text.size() > 9) {
@@ -156,7 +165,7 @@ bool HostSession::Call(const std::string& exportName, const std::string& text, s
 }
 
 int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& out,
-            std::ostream& err) {
+            std::ostream& err, bool interactive) {
     HostOptions options;
     int next = 1;
     for (; next < argc; ++next) {
@@ -172,10 +181,10 @@ int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& o
                 return kExitRefused;
             }
         } else if (argument == "--help" || argument == "-h") {
-            out << kUsage;
+            out << Usage();
             return 0;
         } else if (argument.size() > 1 && argument[0] == '-') {
-            err << "talvo-host: unknown option " << argument << "\n" << kUsage;
+            err << "talvo-host: unknown option " << argument << "\n" << Usage();
             return kExitRefused;
         } else {
             break;
@@ -198,6 +207,9 @@ int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& o
         }
         allMade = session->Call(argv[next], text, out, err);
     } else {
+        if (interactive) {
+            err << Usage() << "Reading calls, one a line, until the end of the input.\n";
+        }
         std::string line;
         while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r') {

@@ -66,8 +66,9 @@ private:
 };
 
 // The whole program: parses the arguments, makes the calls from them or from
-// `in`, answers the exit status.
+// `in`, answers the exit status. With `interactive` (`in` is a terminal) and
+// no call in the arguments, the usage goes to `err` before calls are read.
 int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& out,
-            std::ostream& err);
+            std::ostream& err, bool interactive = false);
 
 }  // namespace talvo_host
