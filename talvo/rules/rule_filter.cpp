@@ -106,9 +106,11 @@ std::int32_t FilterText(const char* request) {
         return kNoSuchSet;
     }
     // Walk up to the start entry first: a start past the set's end must not
-    // index beyond its terminator.
+    // index beyond its terminator. (index + 1 < start rather than
+    // index < start - 1: a start saturated to the lowest 64-bit value has no
+    // predecessor.)
     std::int64_t index = 0;
-    for (; index < startNumber - 1; ++index) {
+    for (; index + 1 < startNumber; ++index) {
         if (set[index] == nullptr) {
             return 0;
         }
