@@ -1,6 +1,6 @@
-# Included after project() in the MinGW builds: Windows link settings of the
-# Talvo library, applied at the end of the top-level directory when the
-# targets exist.
+# Included after project() in the MinGW builds: Windows settings of the Talvo
+# library and its stand-in host, applied at the end of the top-level
+# directory when the targets exist.
 
 function(_talvo_windows_link_settings)
   if(NOT TARGET talvo)
@@ -15,6 +15,9 @@ function(_talvo_windows_link_settings)
   # decorated name (RuleFilter = RuleFilter@24), which is the proof of the
   # calling convention once the names are plain.
   target_link_options(talvo PRIVATE "-Wl,--output-def,$<TARGET_FILE_DIR:talvo>/Talvo.def")
+  if(TARGET talvo-host)
+    target_sources(talvo-host PRIVATE ${PROJECT_SOURCE_DIR}/talvo/windows/binary_stdio.cpp)
+  endif()
   foreach(target talvo talvo-host)
     if(TARGET ${target})
       target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
