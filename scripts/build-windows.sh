@@ -31,8 +31,10 @@ Talvo for ${bits}-bit Windows
 =========================
 
 Talvo.dll         the library for the chat client (${bits}-bit)
-talvo-host.exe    a small console host that loads Talvo.dll and calls its
-                  exports, for trying rule files without the client
+talvo-host.exe    a console host that loads Talvo.dll beside it and calls its
+                  exports, for trying rule files without the client:
+                    talvo-host.exe RuleFilter 13 1 buy cheap pills now
+                    talvo-host.exe Magic nick!~user@host 3
 talvo-example.mrc an example script for the chat client
 
 Installing
