@@ -80,10 +80,14 @@ void BM_Fnmatch_BlowUp(benchmark::State& state) {
 }
 BENCHMARK(BM_Fnmatch_BlowUp)->RangeMultiplier(10)->Range(10, 100000);
 
-// The matcher's worst case: a segment that almost matches at every place.
+// The matcher's worst case: every place of the text holds both bytes the
+// segment search looks for first, and the segment fails only in its middle.
+// Time per call over text length times segment length must stay flat.
 void BM_TestWildText_WorstSegment(benchmark::State& state) {
-    const std::string text(static_cast<std::size_t>(state.range(0)), 'a');
-    const std::string mask = "*" + std::string(static_cast<std::size_t>(state.range(1)), 'a') + "b*";
+    const auto textLength = static_cast<std::size_t>(state.range(0));
+    const auto half = static_cast<std::size_t>(state.range(1)) / 2;
+    const std::string text(textLength, 'z');
+    const std::string mask = "*" + std::string(half, 'z') + "e" + std::string(half, 'z') + "*";
     for (auto _ : state) {
         benchmark::DoNotOptimize(Tools::Talvo_TestWildText(text, mask));
     }
@@ -92,5 +96,15 @@ void BM_TestWildText_WorstSegment(benchmark::State& state) {
 BENCHMARK(BM_TestWildText_WorstSegment)
     ->ArgsProduct({{1000, 10000}, {4, 16, 64}})
     ->Complexity(benchmark::oN);
+
+void BM_Fnmatch_WorstSegment(benchmark::State& state) {
+    const auto half = static_cast<std::size_t>(state.range(1)) / 2;
+    const std::string text(static_cast<std::size_t>(state.range(0)), 'z');
+    const std::string mask = "*" + std::string(half, 'z') + "e" + std::string(half, 'z') + "*";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(fnmatch(mask.c_str(), text.c_str(), FNM_CASEFOLD | FNM_NOESCAPE));
+    }
+}
+BENCHMARK(BM_Fnmatch_WorstSegment)->ArgsProduct({{1000, 10000}, {4, 16, 64}});
 
 }  // namespace
