@@ -115,33 +115,41 @@ def wine_environment(prefix):
 
 
 def prepare_prefix(wine, prefix):
-    """A ready wine prefix, made once and kept; None and a reason if not."""
-    marker = os.path.join(prefix, ".talvo-ready")
-    if os.path.isfile(marker):
+    """A ready wine prefix, made once and kept; None, or the reason why not."""
+    ready = os.path.join(prefix, ".talvo-ready")
+    making = os.path.join(prefix, ".talvo-making")
+    if os.path.isfile(ready):
         return None
-    if os.path.isdir(prefix):
-        # A prefix whose first start was interrupted: ours, made below.
+    if os.path.isfile(making):
+        # Our own prefix, whose first start was interrupted.
         shutil.rmtree(prefix)
-    os.makedirs(prefix)
+    elif os.path.isdir(prefix) and os.listdir(prefix):
+        return f"{prefix} exists and was not made by this test; it is left alone"
+    os.makedirs(prefix, exist_ok=True)
+    open(making, "w").close()
+    env = wine_environment(prefix)
     try:
-        boot = subprocess.run([wine, "wineboot", "-i"], env=wine_environment(prefix),
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
-    except subprocess.TimeoutExpired:
-        return "wineboot -i did not finish within 300 s"
-    if boot.returncode != 0:
-        return f"wineboot -i failed ({boot.returncode}): {boot.stderr.decode(errors='replace')[-500:]}"
-    probe = subprocess.run([wine, "cmd", "/c", "echo", "talvo-wine-ok"], env=wine_environment(prefix),
-                           stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        boot = subprocess.run([wine, "wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=300)
+        if boot.returncode != 0:
+            return f"wineboot -i failed ({boot.returncode}): {boot.stderr.decode(errors='replace')[-500:]}"
+        probe = subprocess.run([wine, "cmd", "/c", "echo", "talvo-wine-ok"], env=env,
+                               stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+    except subprocess.TimeoutExpired as timeout:
+        return f"{' '.join(timeout.cmd[1:])} did not finish within {timeout.timeout:.0f} s"
     if b"talvo-wine-ok" not in probe.stdout:
         return f"wine64 cannot run a console program: {probe.stderr.decode(errors='replace')[-500:]}"
-    open(marker, "w").close()
+    os.replace(making, ready)
     return None
 
 
 def wait_for_wineserver(wine, prefix):
     server = os.path.join(os.path.dirname(wine), "wineserver")
     if os.access(server, os.X_OK):
-        subprocess.run([server, "-w"], env=wine_environment(prefix), timeout=60)
+        try:
+            subprocess.run([server, "-w"], env=wine_environment(prefix), timeout=60)
+        except subprocess.TimeoutExpired:
+            pass  # it ends by itself once idle
 
 
 def run_host(argv, folder, stdin, env=None):
