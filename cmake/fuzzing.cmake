@@ -1,0 +1,72 @@
+# libFuzzer targets and their corpus replays.
+#
+# Every fuzz target is one source file defining LLVMFuzzerTestOneInput, kept
+# in a fuzz/ folder beside the code it fuzzes, with its seed corpus in
+# fuzz/corpus/<name>/. Two builds use it:
+#
+#   BUILD_FUZZERS=ON (clang): <name>_fuzzer, linked with libFuzzer; everything
+#   else is compiled with coverage, ASan and UBSan so the fuzzer sees inside
+#   the libraries. scripts/run-fuzzers.sh runs them.
+#
+#   BUILD_TESTING=ON otherwise: <name>_replay, the same source with a small
+#   main that feeds it each file of the seed corpus, registered with CTest.
+#   It keeps the harnesses compiling and runs their checks on the seeds.
+
+if(BUILD_FUZZERS)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "BUILD_FUZZERS needs clang (libFuzzer); configure with the preset 'fuzz'")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(FUZZ_REPLAY_MAIN ${CMAKE_CURRENT_LIST_DIR}/fuzz_replay_main.cpp)
+
+# add_fuzz_target(NAME LIBRARIES lib...)
+# from a fuzz/ folder holding NAME.cpp and corpus/NAME/.
+function(add_fuzz_target name)
+  cmake_parse_arguments(FUZZ "" "" "LIBRARIES" ${ARGN})
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+  set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
+  if(BUILD_FUZZERS)
+    add_executable(${name}_fuzzer ${source})
+    target_link_libraries(${name}_fuzzer PRIVATE ${FUZZ_LIBRARIES})
+    target_link_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer)
+    set_property(GLOBAL APPEND PROPERTY FUZZ_TARGETS ${name})
+    set_property(GLOBAL APPEND PROPERTY FUZZ_CORPORA ${corpus})
+  elseif(BUILD_TESTING AND NOT CMAKE_CROSSCOMPILING)
+    add_executable(${name}_replay ${source} ${FUZZ_REPLAY_MAIN})
+    target_link_libraries(${name}_replay PRIVATE ${FUZZ_LIBRARIES})
+    add_test(NAME fuzz_replay.${name} COMMAND ${name}_replay ${corpus})
+  endif()
+endfunction()
+
+# The fuzz/ folders, added once the libraries they link exist.
+function(add_fuzz_folders)
+  if(NOT BUILD_FUZZERS AND (NOT BUILD_TESTING OR CMAKE_CROSSCOMPILING))
+    return()
+  endif()
+  set(folders)
+  if(BUILD_NOMVARY)
+    list(APPEND folders renamer/fuzz)
+  endif()
+  if(BUILD_TALVO)
+    list(APPEND folders talvo/frame/fuzz talvo/tools/fuzz talvo/rules/fuzz talvo/magic/fuzz)
+  endif()
+  foreach(folder IN LISTS folders)
+    if(EXISTS ${PROJECT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+      add_subdirectory(${PROJECT_SOURCE_DIR}/${folder} ${PROJECT_BINARY_DIR}/${folder})
+    endif()
+  endforeach()
+  # The list scripts/run-fuzzers.sh runs: "name corpus" per line.
+  if(BUILD_FUZZERS)
+    get_property(targets GLOBAL PROPERTY FUZZ_TARGETS)
+    get_property(corpora GLOBAL PROPERTY FUZZ_CORPORA)
+    set(lines "")
+    foreach(target corpus IN ZIP_LISTS targets corpora)
+      string(APPEND lines "${target} ${corpus}\n")
+    endforeach()
+    file(WRITE ${PROJECT_BINARY_DIR}/fuzz_targets.txt "${lines}")
+  endif()
+endfunction()
