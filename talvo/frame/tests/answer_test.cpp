@@ -9,61 +9,40 @@
 
 namespace {
 
-// The buffer as a host hands it over: the call's text, its NUL, then bytes of
-// earlier calls that must survive.
-std::string HostBuffer(const std::string& text) {
-    std::string buffer(900, 'Q');
-    buffer.replace(0, text.size() + 1, text + '\0');
-    return buffer;
+// Runs `command` on a host buffer holding a long text and bytes of earlier
+// calls, checks that only the answer and its NUL were written, answers the text.
+template <typename Command>
+std::string Answered(Command command) {
+    std::string before(900, 'Q');
+    before.replace(0, 101, std::string(100, 'x') + '\0');
+    std::string buffer = before;
+    EXPECT_EQ(command(buffer.data()), 2);
+    const std::size_t end = buffer.find('\0') + 1;
+    EXPECT_EQ(buffer.substr(end), before.substr(end)) << "bytes after the answer's NUL changed";
+    return buffer.c_str();
 }
 
-void ExpectAnswer(const std::string& buffer, const std::string& before, const std::string& answer) {
-    ASSERT_EQ(buffer.substr(0, answer.size() + 1), answer + '\0');
-    EXPECT_EQ(buffer.substr(answer.size() + 1), before.substr(answer.size() + 1))
-        << "bytes after the answer's NUL changed";
-}
-
-TEST(Answer, WritesOnlyTheAnswerAndItsNul) {
+TEST(Answer, NumbersAndFailures) {
     struct Case {
         std::int32_t value;
         const char* answer;
-    } cases[] = {
-        {-1, "var %match = -1"},
-        {0, "var %match = 0"},
-        {4, "var %match = 4"},
-        {INT32_MIN, "var %match = -2147483648"},  // the longest: 24 bytes and the NUL
-    };
-    for (const Case& c : cases) {
-        const std::string before = HostBuffer(std::string(100, 'x'));
-        std::string buffer = before;
-        EXPECT_EQ(talvo::WriteAnswer(buffer.data(), c.value), 2);
-        ExpectAnswer(buffer, before, c.answer);
+    } values[] = {{-1, "var %match = -1"}, {0, "var %match = 0"}, {4, "var %match = 4"},
+                  {INT32_MIN, "var %match = -2147483648"}, {INT32_MAX, "var %match = 2147483647"}};
+    for (const Case& c : values) {
+        EXPECT_EQ(Answered([&](char* data) { return talvo::WriteAnswer(data, c.value); }), c.answer);
         EXPECT_EQ(talvo::AnswerText(c.value), c.answer);
     }
-}
-
-TEST(Answer, GuardTurnsEveryExceptionIntoTheFailureAnswer) {
-    struct Case {
-        const char* name;
-        void (*raise)();
-    } cases[] = {
-        {"bad_alloc", [] { throw std::bad_alloc(); }},
-        {"out_of_range", [] { throw std::out_of_range("x"); }},
-        {"not a std::exception", [] { throw 17; }},
-    };
-    for (const Case& c : cases) {
-        const std::string before = HostBuffer("13 1 some text");
-        std::string buffer = before;
-        const auto code = talvo::GuardedCommand(buffer.data(), [&]() -> std::int32_t {
-            c.raise();
-            return 1;
-        });
-        EXPECT_EQ(code, 2) << c.name;
-        ExpectAnswer(buffer, before, "var %match = -6");
+    void (*const raisers[])() = {[] { throw std::bad_alloc(); }, [] { throw std::out_of_range("x"); },
+                                 [] { throw 17; }};
+    for (const auto raise : raisers) {
+        EXPECT_EQ(Answered([&](char* data) {
+                      return talvo::GuardedCommand(data, [&]() -> std::int32_t {
+                          raise();
+                          return 1;
+                      });
+                  }),
+                  "var %match = -6");
     }
-    std::string buffer = HostBuffer("");
-    EXPECT_EQ(talvo::GuardedCommand(buffer.data(), [] { return 7; }), 2);
-    EXPECT_STREQ(buffer.c_str(), "var %match = 7");
     EXPECT_EQ(talvo::GuardedCommand(nullptr, [] { return 7; }), 2);
 }
 

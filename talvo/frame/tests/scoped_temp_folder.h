@@ -1,8 +1,8 @@
 #pragma once
 
-// A fresh folder under the system's temporary folder, made the current folder
-// for the lifetime of the object; the previous current folder comes back and
-// the folder is removed on destruction. Test use only.
+// Test helper: a fresh folder under the system's temporary folder, current for
+// the object's lifetime; the previous current folder comes back and the folder
+// is removed on destruction.
 
 #include <filesystem>
 #include <fstream>
@@ -16,13 +16,10 @@ class ScopedTempFolder {
 public:
     ScopedTempFolder() : m_previous(std::filesystem::current_path()) {
         std::random_device seed;
-        for (;;) {
+        do {
             m_path = std::filesystem::temp_directory_path() /
                      ("talvo-test-" + std::to_string(seed()) + std::to_string(seed()));
-            if (std::filesystem::create_directory(m_path)) {
-                break;
-            }
-        }
+        } while (!std::filesystem::create_directory(m_path));
         std::filesystem::current_path(m_path);
     }
     ~ScopedTempFolder() {
@@ -35,14 +32,14 @@ public:
 
     const std::filesystem::path& Path() const { return m_path; }
 
-    // Writes `bytes` exactly (binary) to `relative`, making its folders.
+    // Writes `bytes` exactly to `relative`, making its folders.
     void Write(const std::filesystem::path& relative, std::string_view bytes) const {
         const std::filesystem::path file = m_path / relative;
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
-    // Writes a rule file "Talvo/Rules/Talvo.<extension>".
+    // Writes the rule file "Talvo/Rules/Talvo.<extension>".
     void WriteRules(const std::string& extension, std::string_view bytes) const {
         Write(std::filesystem::path("Talvo") / "Rules" / ("Talvo." + extension), bytes);
     }

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "host.h"
 #include "scoped_temp_folder.h"
 
 namespace {
@@ -33,51 +32,26 @@ TEST_F(RuleFilterTest, Answers) {
         const char* request;
         std::int32_t answer;
     } cases[] = {
-        {"3 1 hello", 2},
-        {"3 3 hello", 0},
-        {"3 2 hello", 2},
+        {"3 1 hello", 2}, {"3 3 hello", 0}, {"3 2 hello", 2},
         {"3 1 goodbye", 1},
         {"2 1 hello", 0},  // a set without a file is empty
-        {"3 1", -4},
-        {"3", -3},
-        {"x 1 hello", -1},
-        {"3 x hello", -3},
-        {"16 1 hello", -2},
-        {"-1 1 hello", -2},
-        {"6 1 hello", -5},
-        {"- 1 hello", -1},
-        {"3 - hello", -3},
-        {"6 1", -4},
-        {"", -1},
-        {"   ", -1},
-        {"3 1    ", -4},
-        {"  3   1   hello", 2},
-        {"003 001 hello", 2},
-        {"-0 1 hello", 0},
-        {"+3 1 hello", -1},
+        {"3 1", -4}, {"3", -3}, {"x 1 hello", -1},
+        {"3 x hello", -3}, {"16 1 hello", -2}, {"-1 1 hello", -2},
+        {"6 1 hello", -5}, {"- 1 hello", -1}, {"3 - hello", -3},
+        {"6 1", -4}, {"", -1}, {"   ", -1},
+        {"3 1    ", -4}, {"  3   1   hello", 2}, {"003 001 hello", 2},
+        {"-0 1 hello", 0}, {"+3 1 hello", -1},
         // start numbers outside 1..n+1
-        {"3 0 hello", 2},
-        {"3 -5 hello", 2},
-        {"3 4 hello", 0},
-        {"3 2147483647 hello", 0},
-        {"3 99999999999999999999 hello", 0},
-        {"3 -99999999999999999999 hello", 2},
-        {"99999999999999999999 1 hello", -2},
-        {"-99999999999999999999 1 hello", -2},
+        {"3 0 hello", 2}, {"3 -5 hello", 2}, {"3 4 hello", 0},
+        {"3 2147483647 hello", 0}, {"3 99999999999999999999 hello", 0}, {"3 -99999999999999999999 hello", 2},
+        {"99999999999999999999 1 hello", -2}, {"-99999999999999999999 1 hello", -2},
         {"4294967299 1 hello", -2},  // would be 3 if cut to 32 bits
         // blanks belong to the text; case never matters
-        {"9 1 hello", 1},
-        {"9 1 hello ", 2},
-        {"10 1 hello", 1},
-        {"13 1 a free offer", 1},
-        {"13 1 an offer, free", 1},
-        {"13 1 not a free offer", 0},
-        {"13 1 a free deal", 0},
-        {"13 1 FREE OFFER XYZ", 0},
+        {"9 1 hello", 1}, {"9 1 hello ", 2}, {"10 1 hello", 1},
+        {"13 1 a free offer", 1}, {"13 1 an offer, free", 1}, {"13 1 not a free offer", 0},
+        {"13 1 a free deal", 0}, {"13 1 FREE OFFER XYZ", 0},
         {"14 1 a", 0},  // a group of blanks only never lets the entry catch
-        {"15 1 ham", 1},
-        {"15 1 more spam", 2},
-        {"1 1 Bob!x", 1},
+        {"15 1 ham", 1}, {"15 1 more spam", 2}, {"1 1 Bob!x", 1},
         {"1 1 bobby!x", 0},
         {"12 1 \n", 2},  // the blank line's entry holds a line feed
         {"12 1 b", 3},
@@ -85,26 +59,6 @@ TEST_F(RuleFilterTest, Answers) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(talvo::FilterText(c.request), c.answer) << '"' << c.request << '"';
-    }
-}
-
-TEST_F(RuleFilterTest, ExportWritesTheAnswerOverTheRequestOnly) {
-    struct Case {
-        std::string request;
-        const char* answer;
-    } cases[] = {
-        {"3 1 hello and a long tail of text", "var %match = 2"},
-        {"x 1 hello and a long tail of text", "var %match = -1"},
-        {"3 3 hello and a long tail of text", "var %match = 0"},
-    };
-    for (const Case& c : cases) {
-        std::string before(TALVO_CLASSIC_BUFFER_SIZE, '\xEE');
-        before.replace(0, c.request.size() + 1, c.request + '\0');
-        std::string buffer = before;
-        EXPECT_EQ(RuleFilter(nullptr, nullptr, buffer.data(), nullptr, 1, 1), 2);
-        const std::string answer = std::string(c.answer) + '\0';
-        EXPECT_EQ(buffer.substr(0, answer.size()), answer);
-        EXPECT_EQ(buffer.substr(answer.size()), before.substr(answer.size())) << c.request;
     }
 }
 
