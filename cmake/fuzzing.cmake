@@ -1,8 +1,8 @@
 # libFuzzer targets and their corpus replays.
 #
-# Every fuzz target is one source file defining LLVMFuzzerTestOneInput, kept
-# in a fuzz/ folder beside the code it fuzzes, with its seed corpus in
-# fuzz/corpus/<name>/. Two builds use it:
+# Every fuzz target is one source file, <name>_fuzzer.cpp, defining
+# LLVMFuzzerTestOneInput, kept in a fuzz/ folder beside the code it fuzzes,
+# with its seed corpus in fuzz/corpus/<name>/. Two builds use it:
 #
 #   BUILD_FUZZERS=ON (clang): <name>_fuzzer, linked with libFuzzer; everything
 #   else is compiled with coverage, ASan and UBSan so the fuzzer sees inside
@@ -24,10 +24,10 @@ endif()
 set(FUZZ_REPLAY_MAIN ${CMAKE_CURRENT_LIST_DIR}/fuzz_replay_main.cpp)
 
 # add_fuzz_target(NAME LIBRARIES lib...)
-# from a fuzz/ folder holding NAME.cpp and corpus/NAME/.
+# from a fuzz/ folder holding NAME_fuzzer.cpp and corpus/NAME/.
 function(add_fuzz_target name)
   cmake_parse_arguments(FUZZ "" "" "LIBRARIES" ${ARGN})
-  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${name}_fuzzer.cpp)
   set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
   if(BUILD_FUZZERS)
     add_executable(${name}_fuzzer ${source})

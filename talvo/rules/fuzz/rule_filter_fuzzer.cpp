@@ -1,0 +1,185 @@
+// RuleFilter over rule files written from the input, with LoadRules between
+// the requests, all through the host's calling form.
+//
+// The input is cut into parts at every pair of bytes 0x1e. Parts 0, 2, 4, ...
+// are rule files: the first byte picks one of the fifteen files, the rest is
+// written to it as it stands (every byte value: CR, LF, Ctrl-Z, NUL, byte 4,
+// long lines), and LoadRules reads them all anew. Parts 1, 3, 5, ... are
+// RuleFilter requests, in a 900-byte data buffer or, for longer texts, one as
+// large as a newer host passes (10,240 bytes).
+//
+// The harness works in a private folder under the system's temporary folder;
+// it changes into it once and removes it at exit.
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host.h"
+#include "rule_files.h"
+
+namespace {
+
+constexpr std::string_view kPartMarker = "\x1e\x1e";
+constexpr std::size_t kClassicBuffer = TALVO_CLASSIC_BUFFER_SIZE;
+constexpr std::size_t kLargestBuffer = 10240;
+constexpr unsigned char kFiller = 0xa5;
+
+void Require(bool holds, const char* what, std::string_view detail) {
+    if (holds) {
+        return;
+    }
+    std::fprintf(stderr, "rule_filter_fuzzer: %s\n  %.*s\n", what, static_cast<int>(detail.size()), detail.data());
+    std::abort();
+}
+
+struct Workspace {
+    std::filesystem::path folder;
+    std::filesystem::path previous;
+};
+
+Workspace* g_workspace = nullptr;
+
+void RemoveWorkspace() {
+    if (g_workspace != nullptr) {
+        std::error_code ignored;
+        std::filesystem::current_path(g_workspace->previous, ignored);
+        std::filesystem::remove_all(g_workspace->folder, ignored);
+    }
+}
+
+void EnterWorkspace() {
+    if (g_workspace != nullptr) {
+        return;
+    }
+    std::string pattern = (std::filesystem::temp_directory_path() / "rule-filter-fuzz-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror("rule_filter_fuzzer: mkdtemp");
+        std::abort();
+    }
+    g_workspace = new Workspace{pattern, std::filesystem::current_path()};
+    std::filesystem::current_path(g_workspace->folder);
+    std::filesystem::create_directories(std::filesystem::path("Talvo") / "Rules");
+    std::atexit(RemoveWorkspace);
+    LoadDll(nullptr);
+}
+
+// The number of entries a rule file gives, counted the simple way: CR
+// dropped, Ctrl-Z ends the file, a piece ends after a line feed or 512 bytes.
+std::int32_t ReferencePieces(std::string_view bytes) {
+    std::int32_t pieces = 0;
+    std::size_t used = 0;
+    for (const char byte : bytes) {
+        if (byte == 26) {
+            break;
+        }
+        if (byte == '\r') {
+            continue;
+        }
+        ++used;
+        if (byte == '\n' || used == 512) {
+            ++pieces;
+            used = 0;
+        }
+    }
+    return pieces + (used > 0 ? 1 : 0);
+}
+
+// Calls a command export with `text` in a data buffer of the host's size and
+// answers the number of its answer. The bytes past the answer's NUL must stay.
+std::int32_t Call(decltype(&RuleFilter) command, std::string_view text) {
+    if (text.size() + 1 > kLargestBuffer) {
+        text = text.substr(0, kLargestBuffer - 1);
+    }
+    const std::size_t size = text.size() + 1 <= kClassicBuffer ? kClassicBuffer : kLargestBuffer;
+    std::vector<char> data(size, static_cast<char>(kFiller));
+    std::memcpy(data.data(), text.data(), text.size());
+    data[text.size()] = '\0';
+    const std::vector<char> before = data;
+    std::vector<char> parms(size, '\0');
+
+    const std::int32_t code = command(nullptr, nullptr, data.data(), parms.data(), 0, 0);
+    Require(code == TALVO_ANSWER_COMMAND, "an export returned another code than 2", text);
+
+    const std::string_view prefix = "var %match = ";
+    const char* const end = static_cast<const char*>(std::memchr(data.data(), '\0', 25));
+    Require(end != nullptr, "the answer is longer than 25 bytes", text);
+    const std::string_view answer(data.data(), static_cast<std::size_t>(end - data.data()));
+    Require(answer.substr(0, prefix.size()) == prefix, "the answer lacks its prefix", answer);
+    std::string_view number = answer.substr(prefix.size());
+    const bool negative = !number.empty() && number.front() == '-';
+    std::string_view digits = negative ? number.substr(1) : number;
+    Require(!digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos &&
+                (digits == "0" || digits.front() != '0') && !(negative && digits == "0"),
+            "the answer's number is malformed", answer);
+    const std::size_t after = answer.size() + 1;
+    Require(std::equal(data.begin() + static_cast<std::ptrdiff_t>(after), data.end(),
+                       before.begin() + static_cast<std::ptrdiff_t>(after)),
+            "an export wrote past its answer", answer);
+    return static_cast<std::int32_t>(std::strtol(std::string(number).c_str(), nullptr, 10));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    EnterWorkspace();
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    // Each input starts from no rule files at all; only those the last input
+    // wrote need removing, which keeps the file system's work per run small.
+    static std::vector<std::string> written;
+    for (const std::string& path : written) {
+        std::remove(path.c_str());
+    }
+    written.clear();
+    std::map<std::int32_t, std::string> files;  // set number -> bytes
+
+    std::size_t part = 0;
+    for (std::size_t begin = 0; begin <= input.size(); ++part) {
+        std::size_t end = input.find(kPartMarker, begin);
+        if (end == std::string_view::npos) {
+            end = input.size();
+        }
+        const std::string_view bytes = input.substr(begin, end - begin);
+        begin = end + kPartMarker.size();
+
+        if (part % 2 == 0) {
+            if (!bytes.empty()) {
+                const talvo::RuleFileRow& row = talvo::kRuleFiles[static_cast<unsigned char>(bytes[0]) % 15];
+                const std::string_view content = bytes.substr(1);
+                const std::string path = talvo::RuleFilePath(row.extension);
+                std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+                written.push_back(path);
+                files[row.set] = std::string(content);
+            }
+            std::int32_t expected = 0;
+            for (const auto& [set, content] : files) {
+                expected += ReferencePieces(content);
+            }
+            Require(Call(LoadRules, bytes) == expected, "LoadRules counts other entries than the rule files hold",
+                    bytes);
+            continue;
+        }
+
+        const std::string request(bytes.substr(0, bytes.find('\0')));
+        const std::int32_t answer = Call(RuleFilter, request);
+        Require(answer >= -5, "RuleFilter answered a code it has no meaning for", request);
+        if (answer >= 1) {
+            // Only a well-formed request reaches the search: word 1 is the set.
+            const std::int32_t set = std::atoi(request.c_str());
+            const auto file = files.find(set);
+            Require(file != files.end() && answer <= ReferencePieces(file->second),
+                    "RuleFilter answered an entry the set does not have", request);
+        }
+    }
+    return 0;
+}
