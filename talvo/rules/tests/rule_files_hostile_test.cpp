@@ -1,0 +1,196 @@
+// Rule files that are huge, unreadable, or folders: LoadRules answers, and
+// the library goes on answering every export afterwards.
+
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host.h"
+#include "scoped_temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Calls a command export with `text` in a 900-byte buffer; answers the
+// buffer's text.
+std::string Ask(decltype(&RuleFilter) command, const std::string& text) {
+    std::vector<char> data(TALVO_CLASSIC_BUFFER_SIZE, '\0');
+    std::memcpy(data.data(), text.c_str(), text.size() + 1);
+    std::vector<char> parms(TALVO_CLASSIC_BUFFER_SIZE, '\0');
+    if (command(nullptr, nullptr, data.data(), parms.data(), 0, 0) != TALVO_ANSWER_COMMAND) {
+        return "(not 2)";
+    }
+    return data.data();
+}
+
+std::string Answer(int number) { return "var %match = " + std::to_string(number); }
+
+fs::path RulePath(const std::string& extension) { return fs::path("Talvo") / "Rules" / ("Talvo." + extension); }
+
+// The library still answers each export as it should.
+bool KeepsWorking() {
+    return Ask(Magic, "bxkqwz!zxvq@irc.example.net") == Answer(1) && Ask(RuleFilter, "6 1 x") == Answer(-5) &&
+           Ask(RuleFilter, "x") == Answer(-1);
+}
+
+enum class Outcome { Held, Failed, Unavailable };
+
+// Runs `body` in a child process in which file permissions bind, also when
+// the tests run as root: there the capabilities that override them are
+// dropped first. Unavailable when they cannot be dropped.
+Outcome WithPermissionsBinding(const std::function<bool()>& body) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0) {
+            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+            __user_cap_data_struct caps[2]{};
+            constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+            if (syscall(SYS_capget, &header, caps) != 0) {
+                _exit(77);
+            }
+            caps[0].effective &= ~kOverrides;
+            caps[0].permitted &= ~kOverrides;
+            caps[0].inheritable &= ~kOverrides;
+            if (syscall(SYS_capset, &header, caps) != 0) {
+                _exit(77);
+            }
+        }
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return Outcome::Failed;
+    }
+    return WEXITSTATUS(status) == 0 ? Outcome::Held
+                                    : WEXITSTATUS(status) == 77 ? Outcome::Unavailable : Outcome::Failed;
+}
+
+bool Check(bool holds, const std::string& what) {
+    if (!holds) {
+        std::fprintf(stderr, "failed: %s\n", what.c_str());
+    }
+    return holds;
+}
+
+class RuleFilesHostileTest : public ::testing::Test {
+protected:
+    void TearDown() override { UnloadDll(2); }
+    talvo_test::ScopedTempFolder m_folder;
+};
+
+TEST_F(RuleFilesHostileTest, FoldersAndMissingPlaces) {
+    struct Case {
+        const char* what;
+        std::function<void(const talvo_test::ScopedTempFolder&)> arrange;
+        int entries;
+        std::vector<std::pair<std::string, int>> requests;
+    } cases[] = {
+        {"a folder in place of a rule file",
+         [](const auto& folder) {
+             folder.WriteRules("_cur", "*hell*\n");
+             folder.Write(RulePath("_spm") / "inside.txt", "*x\n");
+         },
+         1, {{"3 1 hello", 1}, {"13 1 x", 0}}},
+        {"an empty folder in place of every rule file",
+         [](const auto& folder) {
+             for (const char* extension : {"_alt", "_avo", "_chn", "_cur", "_file", "_frd", "_name", "_nck", "_prv",
+                                           "_qp", "_rep", "_rsp", "_spm", "_sus", "_vfi"}) {
+                 fs::create_directories(folder.Path() / RulePath(extension));
+             }
+         },
+         0, {{"0 1 x", 0}, {"4 1 x", 0}, {"15 1 x", 0}}},
+        {"a file in place of the rules folder",
+         [](const auto& folder) { folder.Write(fs::path("Talvo") / "Rules", "*x\n"); },
+         0, {{"13 1 x", 0}, {"1 1 bob!x", 0}}},
+        {"no Talvo folder at all", [](const auto&) {}, 0, {{"13 1 x", 0}, {"6 1 x", -5}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        talvo_test::ScopedTempFolder folder;
+        c.arrange(folder);
+        EXPECT_EQ(Ask(LoadRules, ""), Answer(c.entries));
+        for (const auto& [request, answer] : c.requests) {
+            EXPECT_EQ(Ask(RuleFilter, request), Answer(answer)) << request;
+        }
+        EXPECT_TRUE(KeepsWorking());
+    }
+}
+
+TEST_F(RuleFilesHostileTest, UnreadableRuleFile) {
+    m_folder.WriteRules("_cur", "*hell*\n");
+    m_folder.WriteRules("_spm", "*x\n*y\n");
+    const fs::path unreadable = m_folder.Path() / RulePath("_spm");
+    fs::permissions(unreadable, fs::perms::none);
+
+    const Outcome outcome = WithPermissionsBinding([&] {
+        // The premise: this process cannot read the file.
+        if (std::FILE* file = std::fopen(unreadable.c_str(), "rb")) {
+            std::fclose(file);
+            _exit(77);
+        }
+        bool held = Check(Ask(LoadRules, "") == Answer(1), "LoadRules counts only the readable file");
+        held &= Check(Ask(RuleFilter, "13 1 x") == Answer(0), "the unreadable file's set is empty");
+        held &= Check(Ask(RuleFilter, "3 1 hello") == Answer(1), "the readable file's set is loaded");
+        held &= Check(KeepsWorking(), "the library keeps working");
+        // Readable again, the next LoadRules reads it.
+        fs::permissions(unreadable, fs::perms::owner_read | fs::perms::owner_write);
+        held &= Check(Ask(LoadRules, "") == Answer(3), "LoadRules reads the file once it is readable");
+        held &= Check(Ask(RuleFilter, "13 1 y") == Answer(2), "the set is there after the reload");
+        return held;
+    });
+    if (outcome == Outcome::Unavailable) {
+        GTEST_SKIP() << "file permissions cannot be made to bind here (running as root and the capabilities that "
+                        "override them cannot be dropped), so no file is unreadable";
+    }
+    EXPECT_EQ(outcome, Outcome::Held);
+}
+
+TEST_F(RuleFilesHostileTest, HugeRuleFileWithoutLineFeed) {
+    // 50 MB without a line feed: 102,400 pieces of 512 bytes, the last of
+    // which is a mask for any text holding "needle".
+    constexpr std::size_t kPiece = 512;
+    constexpr std::size_t kPieces = 50 * 1024 * 1024 / kPiece;
+    std::string last = "*needle*";
+    last.resize(kPiece, '*');
+    m_folder.WriteRules("_cur", "*hell*\n");
+    {
+        std::ofstream out(m_folder.Path() / RulePath("_spm"), std::ios::binary);
+        const std::string block(1024 * 1024, 'a');
+        for (int megabyte = 0; megabyte < 49; ++megabyte) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+        }
+        out.write(block.data(), static_cast<std::streamsize>(block.size() - kPiece));
+        out.write(last.data(), static_cast<std::streamsize>(last.size()));
+        ASSERT_TRUE(out.good());
+    }
+    ASSERT_EQ(fs::file_size(m_folder.Path() / RulePath("_spm")), 50u * 1024 * 1024);
+
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Ask(LoadRules, ""), Answer(static_cast<int>(kPieces) + 1));
+    EXPECT_EQ(Ask(RuleFilter, "13 1 a haystack with a needle"), Answer(static_cast<int>(kPieces)));
+    EXPECT_EQ(Ask(RuleFilter, "13 1 hello"), Answer(0));
+    EXPECT_EQ(Ask(RuleFilter, "3 1 hello"), Answer(1));
+    EXPECT_TRUE(KeepsWorking());
+    // Loading again frees the huge set first.
+    fs::remove(m_folder.Path() / RulePath("_spm"));
+    EXPECT_EQ(Ask(LoadRules, ""), Answer(1));
+    EXPECT_EQ(Ask(RuleFilter, "13 1 needle"), Answer(0));
+    std::printf("huge rule file: loaded and searched in %.1f s\n",
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+}  // namespace
