@@ -32,8 +32,8 @@ void Mainform::Command1_Click() { RenameFolder(m_values, m_platform); }
 void Mainform::Command2_Click() { m_platform.ShowMessage(AboutText(), "about"); }
 
 std::string Mainform::AboutText() {
-    return "Nomvary 1.0\r\n"
-           "\r\n"
+    return "Nomvary 1.0\n"
+           "\n"
            "Tidies the file names of one folder: turns \"_\" into blanks or blanks "
            "into \"_\", capitalises the words if you wish, and writes the \".mp3\" "
            "ending in lower case. Never replaces an existing file.";

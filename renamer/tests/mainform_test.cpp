@@ -2,144 +2,81 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "fake_platform.h"
 
 namespace nomvary {
 namespace {
 
-using testing::FakePlatform;
-
-struct Window {
-    FakePlatform platform;
-    Mainform form{platform};
-    Window() {
-        platform.form = &form;
-        platform.drives["/mnt/usb"] = "/mnt/usb";
-        platform.drives["/mnt/cdrom"] = std::nullopt;  // no medium
-        platform.existingFolders.insert("/mnt/usb");
-        form.form_load();
-        platform.journal.clear();
-    }
-};
+using testing::FakeWindow;
 
 TEST(MainformTest, FirstStartShowsTheDesignedDefaults) {
-    Window w;
-    const FakePlatform& p = w.platform;
-    EXPECT_EQ(p.Option(OptionArray::blankopt), 0);
-    EXPECT_EQ(p.Option(OptionArray::fnamopt), 0);
-    for (CheckBox box : {CheckBox::autorunbox, CheckBox::capcheck, CheckBox::capsubcheck, CheckBox::featcheck,
-                         CheckBox::vscheck}) {
-        EXPECT_FALSE(p.Checked(box));
-    }
-    EXPECT_FALSE(p.Enabled(CheckBox::capsubcheck));
+    FakeWindow w;
+    EXPECT_EQ(w.platform.options, (std::array<int, 2>{0, 0}));
+    EXPECT_EQ(w.platform.checks, (std::array<bool, 5>{}));
+    EXPECT_FALSE(w.platform.IsEnabled(CheckBox::capsubcheck));
     EXPECT_EQ(w.form.Values().filePattern, "*.mp3");
     EXPECT_EQ(w.form.Values().folderPath, "/music");  // the list's folder, though no handler ran
-    EXPECT_EQ(p.settingsFile, std::string());  // created empty, filled by the first save
+    EXPECT_EQ(w.platform.settings, std::string());    // created empty, filled by the first save
 }
 
-TEST(MainformTest, CapitalizeEnablesTheBracketBoxAndKeepsItsMark) {
-    Window w;
+TEST(MainformTest, CapitalizeEnablesTheBracketBoxWhichKeepsItsMark) {
+    FakeWindow w;
     w.platform.SetChecked(CheckBox::capcheck, true);
-    EXPECT_TRUE(w.platform.Enabled(CheckBox::capsubcheck));
+    EXPECT_TRUE(w.platform.IsEnabled(CheckBox::capsubcheck));
     w.platform.SetChecked(CheckBox::capsubcheck, true);
     w.platform.SetChecked(CheckBox::capcheck, false);
-    EXPECT_FALSE(w.platform.Enabled(CheckBox::capsubcheck));
-    EXPECT_TRUE(w.platform.Checked(CheckBox::capsubcheck));
+    EXPECT_FALSE(w.platform.IsEnabled(CheckBox::capsubcheck));
     w.form.Form_Unload();
-    EXPECT_EQ((*w.platform.settingsFile)[516], 1);
+    EXPECT_EQ(w.platform.settings->substr(512), std::string("\0\0\0\0\1\0\0", 7));
 }
 
-TEST(MainformTest, OptionClicks) {
+TEST(MainformTest, DriveAndFolderChanges) {
     const struct {
-        OptionArray array;
-        int index;
-        bool blankToUnderscore, allFiles;
-        const char* pattern;
+        const char *drive, *folder;
+        bool useFolderList;
+        const char* expected;
+        int writes;
     } rows[] = {
-        {OptionArray::blankopt, 1, true, false, "*.mp3"},
-        {OptionArray::fnamopt, 1, false, true, "*.*"},
-        {OptionArray::fnamopt, 0, false, false, "*.mp3"},
+        {"/mnt/usb", nullptr, false, "/mnt/usb", 1},  // to the root, saved at once
+        {"/mnt/cd", nullptr, false, "/music", 0},     // no medium: nothing moves, nothing saved
+        {nullptr, "/prog", true, "/prog", 0},         // a folder only updates the value
     };
     for (const auto& row : rows) {
-        Window w;
-        w.platform.SelectOption(row.array, row.index);
-        EXPECT_EQ(w.form.Values().blankToUnderscore, row.blankToUnderscore);
-        EXPECT_EQ(w.form.Values().allFiles, row.allFiles);
-        EXPECT_EQ(w.form.Values().filePattern, row.pattern);
+        FakeWindow w;
+        w.platform.writes = 0;
+        ASSERT_TRUE(row.useFolderList ? w.platform.SetFolderListPath(row.folder) : w.platform.SetDriveText(row.drive));
+        EXPECT_EQ(w.platform.folderList, row.expected);
+        EXPECT_EQ(w.form.Values().folderPath, row.expected);
+        EXPECT_EQ(w.platform.writes, row.writes);
     }
 }
 
-TEST(MainformTest, DriveChangeMovesToTheRootAndSaves) {
-    Window w;
-    ASSERT_TRUE(w.platform.SetDriveText("/mnt/usb"));
-    EXPECT_EQ(w.platform.folderListPath, "/mnt/usb");
-    EXPECT_EQ(w.form.Values().folderPath, "/mnt/usb");
-    EXPECT_EQ(w.platform.Count("events"), 1u);
-    EXPECT_EQ(w.platform.Count("write"), 1u);
-    EXPECT_EQ(w.platform.settingsFile->substr(0, 8), "/mnt/usb");
-}
-
-TEST(MainformTest, DriveWithoutMediumChangesNothing) {
-    Window w;
-    ASSERT_TRUE(w.platform.SetDriveText("/mnt/cdrom"));
-    EXPECT_EQ(w.platform.folderListPath, "/music");
-    EXPECT_EQ(w.form.Values().folderPath, "/music");
-    EXPECT_EQ(w.platform.Count("write"), 0u);
-}
-
-TEST(MainformTest, FolderChangeOnlyUpdatesTheValue) {
-    Window w;
-    ASSERT_TRUE(w.platform.SetFolderListPath("/prog"));
-    EXPECT_EQ(w.form.Values().folderPath, "/prog");
-    EXPECT_EQ(w.platform.Count("write"), 0u);
-}
-
-TEST(MainformTest, FolderBlanksAreTrimmedOnlyWhereTheyCannotBeNamePart) {
+TEST(MainformTest, FolderBlanksAreTrimmedOnlyWhereTheyCannotBelongToAName) {
     const struct {
         char separator;
-        const char* path;
-        const char* value;
-    } rows[] = {
-        {'\\', "  C:\\Music  ", "C:\\Music"},
-        {'\\', "   ", ""},
-        {'/', "/music/abc ", "/music/abc "},
-    };
+        const char *path, *value;
+    } rows[] = {{'\\', "  C:\\Music  ", "C:\\Music"}, {'\\', "   ", ""}, {'/', " /music/abc ", " /music/abc "}};
     for (const auto& row : rows) {
-        Window w;
+        FakeWindow w;
         w.platform.separator = row.separator;
-        w.platform.folderListPath = row.path;
+        w.platform.folderList = row.path;
         w.form.Dir1_Change();
         EXPECT_EQ(w.form.Values().folderPath, row.value);
     }
 }
 
 TEST(MainformTest, AutorunRunsOnceAtTheNextStart) {
-    Window w;
-    w.platform.SetChecked(CheckBox::autorunbox, true);
-    w.form.Form_Activate();
-    EXPECT_TRUE(w.platform.questions.empty());
-    w.form.Form_Unload();
+    FakeWindow first;
+    first.platform.SetChecked(CheckBox::autorunbox, true);
+    first.form.Form_Activate();
+    EXPECT_TRUE(first.platform.asked.empty());
+    first.form.Form_Unload();
 
-    FakePlatform next;
-    next.settingsFile = w.platform.settingsFile;
-    Mainform form(next);
-    next.form = &form;
-    form.form_load();
-    form.Form_Activate();
-    form.Form_Activate();
-    ASSERT_EQ(next.questions.size(), 1u);
-    EXPECT_EQ(next.questions[0].second, "done");
-}
-
-TEST(MainformTest, UnloadSavesAndAboutShowsTheProgram) {
-    Window w;
-    w.form.Form_Unload();
-    EXPECT_EQ(w.platform.settingsFile->size(), 519u);
-    w.form.Command2_Click();
-    ASSERT_EQ(w.platform.messages.size(), 1u);
-    EXPECT_NE(w.platform.messages[0].first.find("Nomvary 1.0"), std::string::npos);
+    FakeWindow next(first.platform.settings);
+    next.form.Form_Activate();
+    next.form.Form_Activate();  // a toolkit may activate the window again
+    ASSERT_EQ(next.platform.asked.size(), 1u);
+    EXPECT_EQ(next.platform.asked[0].second, "done");
 }
 
 }  // namespace

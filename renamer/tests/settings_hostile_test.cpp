@@ -1,0 +1,242 @@
+// Settings files that are folders, unreadable or read-only, on the real file
+// system: the window's logic still loads with its designed defaults, closing
+// it saves nothing over what it could not read, and nothing is lost.
+
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "mainform.h"
+#include "posix_file_system.h"
+#include "settings.h"
+
+namespace nomvary {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The POSIX file system with the program folder redirected and the controls
+// held in fields; setting a control raises the form's handler.
+class DiskPlatform : public PosixFileSystem {
+public:
+    explicit DiskPlatform(fs::path programFolder) : m_programFolder(std::move(programFolder)) {}
+
+    Mainform* form = nullptr;
+    std::string drive = "/";
+    std::string folderList = "/";
+    std::array<int, 2> options{};
+    std::array<bool, 5> checks{};
+    std::array<bool, 5> enabled{true, true, false, true, true};
+
+    std::string ProgramFolder() override { return m_programFolder.string(); }
+    void ProcessPendingEvents() override {}
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    void EndProgram() override {}
+    std::string DriveText() override { return drive; }
+    bool SetDriveText(const std::string& text) override { return text == "/"; }
+    std::optional<std::string> DriveRoot(const std::string& text) override {
+        return text == "/" ? std::optional<std::string>("/") : std::nullopt;
+    }
+    std::string FolderListPath() override { return folderList; }
+    bool SetFolderListPath(const std::string& path) override {
+        std::error_code error;
+        if (!fs::is_directory(path, error)) {
+            return false;
+        }
+        folderList = path;
+        form->Dir1_Change();
+        return true;
+    }
+    int SelectedOption(OptionArray array) override { return options[static_cast<std::size_t>(array)]; }
+    void SelectOption(OptionArray array, int index) override {
+        options[static_cast<std::size_t>(array)] = index;
+        array == OptionArray::blankopt ? form->blankopt_Click(index) : form->fnamopt_Click(index);
+    }
+    bool IsChecked(CheckBox box) override { return checks[static_cast<std::size_t>(box)]; }
+    void SetChecked(CheckBox box, bool value) override {
+        const bool changed = checks[static_cast<std::size_t>(box)] != value;
+        checks[static_cast<std::size_t>(box)] = value;
+        if (changed && box == CheckBox::capcheck) {
+            form->capcheck_Click();
+        }
+    }
+    bool IsEnabled(CheckBox box) override { return enabled[static_cast<std::size_t>(box)]; }
+    void SetEnabled(CheckBox box, bool value) override { enabled[static_cast<std::size_t>(box)] = value; }
+
+private:
+    fs::path m_programFolder;
+};
+
+// Every file below `root` with its bytes (folders as "<folder>").
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        std::string bytes = "<folder>";
+        if (entry.is_regular_file()) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        entries[fs::relative(entry.path(), root).string()] = bytes;
+    }
+    return entries;
+}
+
+// Loads the window's logic from `programFolder`, checks it shows the
+// designed defaults, then closes it; false (with a message) on a difference.
+bool OpensWithDefaultsAndClosesLosingNothing(const fs::path& programFolder) {
+    const std::map<std::string, std::string> before = Snapshot(programFolder);
+    DiskPlatform platform(programFolder);
+    Mainform form(platform);
+    platform.form = &form;
+    form.form_load();
+    const MainformValues& values = form.Values();
+    const bool defaults = platform.options == std::array<int, 2>{} && platform.checks == std::array<bool, 5>{} &&
+                          !platform.enabled[static_cast<std::size_t>(CheckBox::capsubcheck)] &&
+                          !values.loading && !values.running && !values.autorunPending &&
+                          values.folderPath == platform.folderList && platform.drive == "/";
+    form.Form_Activate();
+    form.Form_Unload();
+    const bool kept = Snapshot(programFolder) == before;
+    if (!defaults) {
+        std::fprintf(stderr, "the window did not open with its defaults\n");
+    }
+    if (!kept) {
+        std::fprintf(stderr, "the program folder changed\n");
+    }
+    return defaults && kept;
+}
+
+enum class Outcome { Held, Failed, Unavailable };
+
+// Runs `body` in a child process in which file permissions bind, also when
+// the tests run as root: there the capabilities that override them are
+// dropped first. Unavailable when they cannot be dropped.
+Outcome WithPermissionsBinding(const std::function<bool()>& body) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0) {
+            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+            __user_cap_data_struct caps[2]{};
+            constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+            if (syscall(SYS_capget, &header, caps) != 0) {
+                _exit(77);
+            }
+            caps[0].effective &= ~kOverrides;
+            caps[0].permitted &= ~kOverrides;
+            caps[0].inheritable &= ~kOverrides;
+            if (syscall(SYS_capset, &header, caps) != 0) {
+                _exit(77);
+            }
+        }
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return Outcome::Failed;
+    }
+    return WEXITSTATUS(status) == 0 ? Outcome::Held
+                                    : WEXITSTATUS(status) == 77 ? Outcome::Unavailable : Outcome::Failed;
+}
+
+class SettingsHostileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "nomvary-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+        m_settings = m_folder / kSettingsFileName;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::current_path(m_start, ignored);
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_folder, ignored)) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        }
+        fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(m_folder, ignored);
+    }
+
+    // Every option on, so that defaults cannot come from the file.
+    void WriteStoredSettings() {
+        std::string record(2 * kSettingsTextSize, ' ');
+        record[0] = '/';
+        record += std::string(7, '\1');
+        std::ofstream(m_settings, std::ios::binary) << record;
+    }
+
+    const fs::path m_start = fs::current_path();
+    fs::path m_folder;
+    fs::path m_settings;
+};
+
+TEST_F(SettingsHostileTest, FolderInPlaceOfTheSettingsFile) {
+    for (const bool empty : {true, false}) {
+        SCOPED_TRACE(empty ? "empty folder" : "folder holding a file");
+        fs::create_directory(m_settings);
+        if (!empty) {
+            std::ofstream(m_settings / "keep.txt") << "precious";
+        }
+        EXPECT_TRUE(OpensWithDefaultsAndClosesLosingNothing(m_folder));
+        EXPECT_TRUE(fs::is_directory(m_settings));
+        fs::remove_all(m_settings);
+    }
+}
+
+TEST_F(SettingsHostileTest, UnreadableOrReadOnlySettings) {
+    const struct {
+        const char* what;
+        bool file;
+        fs::perms filePerms;
+        fs::perms folderPerms;
+    } cases[] = {
+        {"unreadable file", true, fs::perms::none, fs::perms::owner_all},
+        {"write-only file", true, fs::perms::owner_write, fs::perms::owner_all},
+        {"read-only file", true, fs::perms::owner_read, fs::perms::owner_all},
+        {"read-only file in a read-only folder", true, fs::perms::owner_read,
+         fs::perms::owner_read | fs::perms::owner_exec},
+        {"no file in a read-only folder", false, fs::perms::none, fs::perms::owner_read | fs::perms::owner_exec},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.file) {
+            WriteStoredSettings();
+            fs::permissions(m_settings, c.filePerms);
+        }
+        fs::permissions(m_folder, c.folderPerms);
+        const Outcome outcome = WithPermissionsBinding([&] {
+            // The premise: this process cannot open the file for reading and
+            // writing, nor create it.
+            std::FILE* file = std::fopen(m_settings.c_str(), c.file ? "r+b" : "wb");
+            if (file != nullptr) {
+                std::fclose(file);
+                _exit(77);
+            }
+            return OpensWithDefaultsAndClosesLosingNothing(m_folder);
+        });
+        fs::permissions(m_folder, fs::perms::owner_all);
+        if (outcome == Outcome::Unavailable) {
+            GTEST_SKIP() << "file permissions cannot be made to bind here (running as root and the capabilities "
+                            "that override them cannot be dropped)";
+        }
+        EXPECT_EQ(outcome, Outcome::Held);
+        fs::remove(m_settings);
+    }
+}
+
+}  // namespace
+}  // namespace nomvary
