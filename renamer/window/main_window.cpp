@@ -112,6 +112,9 @@ void MainWindow::CreateControls() {
     m_autorunbox = MakeCheckBox(this, "autorunbox", "Autorun next time");
     m_capcheck = MakeCheckBox(this, "capcheck", "Capitalize");
     m_capsubcheck = MakeCheckBox(this, "capsubcheck", "except ({[ ]})");
+    // Enabled exactly while "Capitalize" is checked, also when no settings
+    // could be loaded to set it up.
+    m_capsubcheck->setEnabled(false);
     m_featcheck = MakeCheckBox(this, "featcheck", "Exclude \"feat.\"");
     m_vscheck = MakeCheckBox(this, "vscheck", "Exclude \"vs.\"");
 

@@ -1,0 +1,67 @@
+// The real window over a folder in place of its settings file: it opens with
+// its designed defaults, and closing it loses nothing.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "folder_list.h"
+#include "main_window.h"
+#include "qt_platform.h"
+#include "settings.h"
+#include "temp_folder.h"
+
+namespace nomvary {
+namespace {
+
+class FolderPlatform : public QtPlatform {
+public:
+    std::string ProgramFolder() override { return m_programFolder; }
+    std::vector<Drive> AvailableDrives() override { return m_drives; }
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    void ShowMessage(const std::string&, const std::string&) override {}
+
+    std::string m_programFolder;
+    std::vector<Drive> m_drives;
+};
+
+TEST(SettingsHostileWindowTest, FolderInPlaceOfTheSettingsFile) {
+    TempFolder temp;
+    ASSERT_FALSE(temp.Path().empty());
+    const std::filesystem::path start = std::filesystem::current_path();
+    std::filesystem::create_directories(temp.Path() / "prog" / kSettingsFileName);
+    std::ofstream(temp.Path() / "prog" / kSettingsFileName / "keep.txt") << "precious";
+    std::filesystem::create_directories(temp.Path() / "A");
+    FolderPlatform platform;
+    platform.m_programFolder = temp / "prog";
+    platform.m_drives = {{"A [t]", temp / "A"}};
+    {
+        MainWindow window(platform);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(window.Option(OptionArray::blankopt, 0)->isChecked());
+        EXPECT_TRUE(window.Option(OptionArray::fnamopt, 0)->isChecked());
+        for (CheckBox box : {CheckBox::autorunbox, CheckBox::capcheck, CheckBox::capsubcheck, CheckBox::featcheck,
+                             CheckBox::vscheck}) {
+            EXPECT_FALSE(window.Box(box)->isChecked());
+        }
+        EXPECT_FALSE(window.Box(CheckBox::capsubcheck)->isEnabled());
+        EXPECT_EQ(window.Form().Values().folderPath, window.Dir1()->Path());
+        window.close();
+    }
+    std::filesystem::current_path(start);
+    EXPECT_TRUE(std::filesystem::is_directory(temp.Path() / "prog" / kSettingsFileName));
+    std::ifstream kept(temp.Path() / "prog" / kSettingsFileName / "keep.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "precious");
+}
+
+}  // namespace
+}  // namespace nomvary
