@@ -16,9 +16,9 @@
 #include <functional>
 #include <iterator>
 #include <map>
-#include <optional>
 #include <string>
 
+#include "fake_platform.h"
 #include "mainform.h"
 #include "posix_file_system.h"
 #include "settings.h"
@@ -28,54 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The POSIX file system with the program folder redirected and the controls
-// held in fields; setting a control raises the form's handler.
-class DiskPlatform : public PosixFileSystem {
+// The real file system under fake controls, the program folder redirected.
+class DiskPlatform : public testing::FakeControls<PosixFileSystem> {
 public:
     explicit DiskPlatform(fs::path programFolder) : m_programFolder(std::move(programFolder)) {}
-
-    Mainform* form = nullptr;
-    std::string drive = "/";
-    std::string folderList = "/";
-    std::array<int, 2> options{};
-    std::array<bool, 5> checks{};
-    std::array<bool, 5> enabled{true, true, false, true, true};
-
     std::string ProgramFolder() override { return m_programFolder.string(); }
-    void ProcessPendingEvents() override {}
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void EndProgram() override {}
-    std::string DriveText() override { return drive; }
-    bool SetDriveText(const std::string& text) override { return text == "/"; }
-    std::optional<std::string> DriveRoot(const std::string& text) override {
-        return text == "/" ? std::optional<std::string>("/") : std::nullopt;
-    }
-    std::string FolderListPath() override { return folderList; }
-    bool SetFolderListPath(const std::string& path) override {
-        std::error_code error;
-        if (!fs::is_directory(path, error)) {
-            return false;
-        }
-        folderList = path;
-        form->Dir1_Change();
-        return true;
-    }
-    int SelectedOption(OptionArray array) override { return options[static_cast<std::size_t>(array)]; }
-    void SelectOption(OptionArray array, int index) override {
-        options[static_cast<std::size_t>(array)] = index;
-        array == OptionArray::blankopt ? form->blankopt_Click(index) : form->fnamopt_Click(index);
-    }
-    bool IsChecked(CheckBox box) override { return checks[static_cast<std::size_t>(box)]; }
-    void SetChecked(CheckBox box, bool value) override {
-        const bool changed = checks[static_cast<std::size_t>(box)] != value;
-        checks[static_cast<std::size_t>(box)] = value;
-        if (changed && box == CheckBox::capcheck) {
-            form->capcheck_Click();
-        }
-    }
-    bool IsEnabled(CheckBox box) override { return enabled[static_cast<std::size_t>(box)]; }
-    void SetEnabled(CheckBox box, bool value) override { enabled[static_cast<std::size_t>(box)] = value; }
 
 private:
     fs::path m_programFolder;
