@@ -42,28 +42,30 @@ int main(int argc, char** argv) {
     }
     int failures = 0;
     int replayed = 0;
+    // Every path is made absolute first: a harness may change its current
+    // folder.
+    std::vector<std::filesystem::path> files;
     for (int k = 1; k < argc; ++k) {
-        const std::filesystem::path path(argv[k]);
+        const std::filesystem::path path = std::filesystem::absolute(argv[k]);
         std::error_code error;
-        if (std::filesystem::is_directory(path, error)) {
-            std::vector<std::filesystem::path> files;
-            for (const auto& entry : std::filesystem::directory_iterator(path)) {
-                if (entry.is_regular_file()) {
-                    files.push_back(entry.path());
-                }
-            }
-            if (files.empty()) {
-                std::fprintf(stderr, "replay: %s holds no input\n", path.c_str());
-                ++failures;
-            }
-            for (const auto& file : files) {
-                failures += Replay(file);
-                ++replayed;
-            }
-        } else {
-            failures += Replay(path);
-            ++replayed;
+        if (!std::filesystem::is_directory(path, error)) {
+            files.push_back(path);
+            continue;
         }
+        const std::size_t before = files.size();
+        for (const auto& entry : std::filesystem::directory_iterator(path)) {
+            if (entry.is_regular_file()) {
+                files.push_back(entry.path());
+            }
+        }
+        if (files.size() == before) {
+            std::fprintf(stderr, "replay: %s holds no input\n", path.c_str());
+            ++failures;
+        }
+    }
+    for (const auto& file : files) {
+        failures += Replay(file);
+        ++replayed;
     }
     std::printf("replayed %d inputs\n", replayed);
     return failures == 0 ? 0 : 1;
