@@ -18,9 +18,10 @@ void Mainform::form_load() {
 
 void Mainform::Form_Activate() {
     // A toolkit may activate the window again and again (after another
-    // window had the focus); the stored autorun asks for one run per start.
-    if (m_values.autorunPending) {
-        m_values.autorunPending = false;
+    // window had the focus); the stored autorun asks for one run per start,
+    // and autorunPending itself stays as the settings file gave it.
+    if (m_values.autorunPending && !m_autorunStarted) {
+        m_autorunStarted = true;
         Command1_Click();
     }
 }

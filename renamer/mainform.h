@@ -46,6 +46,7 @@ public:
 private:
     Platform& m_platform;
     MainformValues m_values;
+    bool m_autorunStarted = false;
 };
 
 }  // namespace nomvary

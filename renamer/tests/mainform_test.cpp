@@ -77,6 +77,7 @@ TEST(MainformTest, AutorunRunsOnceAtTheNextStart) {
     next.form.Form_Activate();  // a toolkit may activate the window again
     ASSERT_EQ(next.platform.asked.size(), 1u);
     EXPECT_EQ(next.platform.asked[0].second, "done");
+    EXPECT_TRUE(next.form.Values().autorunPending);  // only the settings file sets it
 }
 
 }  // namespace
