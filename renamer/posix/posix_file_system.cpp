@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -223,7 +224,6 @@ std::string PosixFileSystem::ListMatchingNames(const std::string& folderAndPatte
             m_listing.emplace_back(name);
         }
     }
-    std::sort(m_listing.begin(), m_listing.end());
     // Not the virtual call: a derived class sees each name handed out once.
     return PosixFileSystem::ListMatchingNames();
 }
@@ -232,7 +232,8 @@ std::string PosixFileSystem::ListMatchingNames() {
     if (m_nextName >= m_listing.size()) {
         return {};
     }
-    return m_listing[m_nextName++];
+    // Each name is handed out once; the listing keeps no use for it.
+    return std::move(m_listing[m_nextName++]);
 }
 
 bool PosixFileSystem::RenameFile(const std::string& oldName, const std::string& newName) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <set>
 
@@ -42,7 +43,10 @@ public:
         listed.clear();
         for (std::string name = ListMatchingNames(text); !name.empty(); name = ListMatchingNames()) {
         }
-        return listed;
+        // The folder's own order is the listing's; the tests compare sets.
+        std::vector<std::string> sorted = listed;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
     }
 
 private:
