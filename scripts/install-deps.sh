@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config make
   libgtest-dev libgmock-dev libbenchmark-dev
   # the window
-  qt6-base-dev xvfb xauth fonts-dejavu-core fonts-liberation
+  qt6-base-dev libqt6svg6 xvfb xauth fonts-dejavu-core fonts-liberation
   # the Windows DLLs and the loader that runs the 64-bit one here
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64 wine64 zip

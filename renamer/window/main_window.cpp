@@ -62,7 +62,7 @@ MainWindow::MainWindow(QtPlatform& platform, QWidget* parent)
     : QWidget(parent), m_platform(platform), m_form(platform) {
     setObjectName(QStringLiteral("Mainform"));
     setWindowTitle(QStringLiteral("Nomvary"));
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("nomvary")));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("nomvary"), QIcon(QStringLiteral(":/nomvary.svg"))));
 
     CreateControls();
     Arrange();
