@@ -28,6 +28,7 @@
 
 #include "name_corpus.h"
 #include "name_rule.h"
+#include "../tests/test_files.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -42,24 +43,7 @@ using Clock = std::chrono::steady_clock;
 
 double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "nomvary-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+using nomvary::testing::TempDir;
 
 void Generate(const std::vector<std::string>& names, const fs::path& folder) {
     fs::create_directory(folder);

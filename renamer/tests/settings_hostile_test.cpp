@@ -3,7 +3,6 @@
 // it saves nothing over what it could not read, and nothing is lost.
 
 #include <gtest/gtest.h>
-#include <linux/capability.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@
 #include <string>
 
 #include "fake_platform.h"
+#include "permissions_binding.h"
 #include "mainform.h"
 #include "posix_file_system.h"
 #include "settings.h"
@@ -77,38 +77,8 @@ bool OpensWithDefaultsAndClosesLosingNothing(const fs::path& programFolder) {
     return defaults && kept;
 }
 
-enum class Outcome { Held, Failed, Unavailable };
-
-// Runs `body` in a child process in which file permissions bind, also when
-// the tests run as root: there the capabilities that override them are
-// dropped first. Unavailable when they cannot be dropped.
-Outcome WithPermissionsBinding(const std::function<bool()>& body) {
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        if (geteuid() == 0) {
-            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-            __user_cap_data_struct caps[2]{};
-            constexpr unsigned kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
-            if (syscall(SYS_capget, &header, caps) != 0) {
-                _exit(77);
-            }
-            caps[0].effective &= ~kOverrides;
-            caps[0].permitted &= ~kOverrides;
-            caps[0].inheritable &= ~kOverrides;
-            if (syscall(SYS_capset, &header, caps) != 0) {
-                _exit(77);
-            }
-        }
-        _exit(body() ? 0 : 1);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return Outcome::Failed;
-    }
-    return WEXITSTATUS(status) == 0 ? Outcome::Held
-                                    : WEXITSTATUS(status) == 77 ? Outcome::Unavailable : Outcome::Failed;
-}
+using testing_support::Outcome;
+using testing_support::WithPermissionsBinding;
 
 class SettingsHostileTest : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host.h"
+#include "run_host.h"
 #include "scoped_temp_folder.h"
 
 namespace {
@@ -95,27 +96,9 @@ TEST_F(HostBufferTest, EveryLengthUpToTheLargestBuffer) {
     }
 }
 
-struct HostRun {
-    std::string output;
-    int status;
-};
-
-// Runs talvo-host with `arguments`, the calls coming from a file.
-HostRun RunHost(const std::string& arguments, const std::string& calls) {
-    std::FILE* file = std::fopen("calls.txt", "wb");
-    std::fwrite(calls.data(), 1, calls.size(), file);
-    std::fclose(file);
-    const std::string command = std::string("'") + TALVO_HOST_PATH + "' --library '" + TALVO_LIBRARY_PATH + "' " +
-                                arguments + " < calls.txt 2>&1";
-    HostRun run{std::string(), -1};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char chunk[4096];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
-        run.output.append(chunk, got);
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+// Runs talvo-host on the built library with `arguments`.
+HostRun RunHostOnLibrary(const std::string& arguments, const std::string& calls) {
+    return RunHost(std::string("--library '") + TALVO_LIBRARY_PATH + "' " + arguments, calls);
 }
 
 TEST_F(HostBufferTest, TalvoHostPassesWhatFitsItsBufferAndRefusesTheRest) {
@@ -142,7 +125,7 @@ TEST_F(HostBufferTest, TalvoHostPassesWhatFitsItsBufferAndRefusesTheRest) {
          "Magic " + fitsLargest + "x\nRuleFilter 13 1 x\n", "var %match = 1\n", true, 2},
     };
     for (const Case& c : cases) {
-        const HostRun run = RunHost(c.arguments, c.calls);
+        const HostRun run = RunHostOnLibrary(c.arguments, c.calls);
         if (c.part) {
             EXPECT_NE(run.output.find(c.output), std::string::npos) << c.what << ": " << run.output;
         } else {

@@ -7,30 +7,10 @@
 #include <cstdio>
 #include <string>
 
+#include "run_host.h"
 #include "scoped_temp_folder.h"
 
 namespace {
-
-struct HostRun {
-    std::string output;  // standard output and standard error
-    int status;
-};
-
-HostRun RunHost(const std::string& arguments, const std::string& input) {
-    std::FILE* calls = std::fopen("calls.txt", "wb");
-    std::fwrite(input.data(), 1, input.size(), calls);
-    std::fclose(calls);
-    const std::string command = std::string("'") + TALVO_HOST_PATH + "' " + arguments + " < calls.txt 2>&1";
-    HostRun run{std::string(), -1};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char chunk[4096];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
-        run.output.append(chunk, got);
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 TEST(TalvoHost, CallsTheLibraryAsAHostDoes) {
     const std::string library = std::string("--library '") + TALVO_LIBRARY_PATH + "' ";
