@@ -2,7 +2,8 @@
 #
 # Every fuzz target is one source file, <name>_fuzzer.cpp, defining
 # LLVMFuzzerTestOneInput, kept in a fuzz/ folder beside the code it fuzzes,
-# with its seed corpus in fuzz/corpus/<name>/. Two builds use it:
+# with its seed corpus in fuzz/corpus/<name>/; each component adds its own
+# fuzz/ folder. Two builds use it:
 #
 #   BUILD_FUZZERS=ON (clang): <name>_fuzzer, linked with libFuzzer; everything
 #   else is compiled with coverage, ASan and UBSan so the fuzzer sees inside
@@ -31,42 +32,28 @@ function(add_fuzz_target name)
   set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
   if(BUILD_FUZZERS)
     add_executable(${name}_fuzzer ${source})
-    target_link_libraries(${name}_fuzzer PRIVATE ${FUZZ_LIBRARIES})
+    target_link_libraries(${name}_fuzzer PRIVATE ${FUZZ_LIBRARIES} test_support)
     target_link_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer)
     set_property(GLOBAL APPEND PROPERTY FUZZ_TARGETS ${name})
     set_property(GLOBAL APPEND PROPERTY FUZZ_CORPORA ${corpus})
   elseif(BUILD_TESTING AND NOT CMAKE_CROSSCOMPILING)
     add_executable(${name}_replay ${source} ${FUZZ_REPLAY_MAIN})
-    target_link_libraries(${name}_replay PRIVATE ${FUZZ_LIBRARIES})
+    target_link_libraries(${name}_replay PRIVATE ${FUZZ_LIBRARIES} test_support)
     add_test(NAME fuzz_replay.${name} COMMAND ${name}_replay ${corpus})
   endif()
 endfunction()
 
-# The fuzz/ folders, added once the libraries they link exist.
-function(add_fuzz_folders)
-  if(NOT BUILD_FUZZERS AND (NOT BUILD_TESTING OR CMAKE_CROSSCOMPILING))
+# The list scripts/run-fuzzers.sh runs: "name corpus" per line. Called at
+# the end of the top-level CMakeLists, once every component added its fuzz/.
+function(write_fuzz_target_list)
+  if(NOT BUILD_FUZZERS)
     return()
   endif()
-  set(folders)
-  if(BUILD_NOMVARY)
-    list(APPEND folders renamer/fuzz)
-  endif()
-  if(BUILD_TALVO)
-    list(APPEND folders talvo/frame/fuzz talvo/tools/fuzz talvo/rules/fuzz talvo/magic/fuzz)
-  endif()
-  foreach(folder IN LISTS folders)
-    if(EXISTS ${PROJECT_SOURCE_DIR}/${folder}/CMakeLists.txt)
-      add_subdirectory(${PROJECT_SOURCE_DIR}/${folder} ${PROJECT_BINARY_DIR}/${folder})
-    endif()
+  get_property(targets GLOBAL PROPERTY FUZZ_TARGETS)
+  get_property(corpora GLOBAL PROPERTY FUZZ_CORPORA)
+  set(lines "")
+  foreach(target corpus IN ZIP_LISTS targets corpora)
+    string(APPEND lines "${target} ${corpus}\n")
   endforeach()
-  # The list scripts/run-fuzzers.sh runs: "name corpus" per line.
-  if(BUILD_FUZZERS)
-    get_property(targets GLOBAL PROPERTY FUZZ_TARGETS)
-    get_property(corpora GLOBAL PROPERTY FUZZ_CORPORA)
-    set(lines "")
-    foreach(target corpus IN ZIP_LISTS targets corpora)
-      string(APPEND lines "${target} ${corpus}\n")
-    endforeach()
-    file(WRITE ${PROJECT_BINARY_DIR}/fuzz_targets.txt "${lines}")
-  endif()
+  file(WRITE ${PROJECT_BINARY_DIR}/fuzz_targets.txt "${lines}")
 endfunction()

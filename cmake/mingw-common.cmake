@@ -28,5 +28,3 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "${_talvo_static_runtime}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${_talvo_static_runtime}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${_talvo_static_runtime}")
 
-# Per-target link settings can only be made once the targets exist.
-set(CMAKE_PROJECT_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/windows.cmake)

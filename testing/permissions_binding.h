@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <functional>
 
-namespace testing_support {
+namespace testkit {
 
 enum class Outcome { Held, Failed, Unavailable };
 
@@ -49,4 +49,4 @@ inline Outcome WithPermissionsBinding(const std::function<bool()>& body) {
                                        : Outcome::Failed;
 }
 
-}  // namespace testing_support
+}  // namespace testkit

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "fake_platform.h"
-#include "permissions_binding.h"
+#include "testing/permissions_binding.h"
 #include "mainform.h"
 #include "posix_file_system.h"
 #include "settings.h"
@@ -77,8 +77,8 @@ bool OpensWithDefaultsAndClosesLosingNothing(const fs::path& programFolder) {
     return defaults && kept;
 }
 
-using testing_support::Outcome;
-using testing_support::WithPermissionsBinding;
+using testkit::Outcome;
+using testkit::WithPermissionsBinding;
 
 class SettingsHostileTest : public ::testing::Test {
 protected:

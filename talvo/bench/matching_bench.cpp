@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "corpus.h"
-#include "tools.h"
+#include "talvo/tools/tools.h"
 
 namespace {
 

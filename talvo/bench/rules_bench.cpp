@@ -9,47 +9,24 @@
 #include <string>
 
 #include "corpus.h"
-#include "host.h"
+#include "talvo/frame/host.h"
+#include "testing/export_call.h"
 
 namespace {
 
-class TempRuleFolder {
-public:
-    TempRuleFolder() : m_previous(std::filesystem::current_path()) {
-        std::random_device seed;
-        do {
-            m_path = std::filesystem::temp_directory_path() / ("talvo-bench-" + std::to_string(seed()));
-        } while (!std::filesystem::create_directory(m_path));
-        std::filesystem::create_directories(m_path / "Talvo" / "Rules");
-        std::filesystem::current_path(m_path);
+// Writes the lines to Talvo/Rules/Talvo.<extension> with CR LF ends, as
+// Windows editors save them; answers the bytes written.
+std::size_t WriteLines(const testkit::RuleFolder& folder, const std::string& extension,
+                       const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
     }
-    ~TempRuleFolder() {
-        std::error_code ignored;
-        std::filesystem::current_path(m_previous, ignored);
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    // Writes the lines to Talvo/Rules/Talvo.<extension>; answers the bytes written.
-    std::size_t Write(const std::string& extension, const std::vector<std::string>& lines) const {
-        std::ofstream file(m_path / "Talvo" / "Rules" / ("Talvo." + extension), std::ios::binary);
-        std::size_t bytes = 0;
-        for (const std::string& line : lines) {
-            file << line << "\r\n";
-            bytes += line.size() + 2;
-        }
-        return bytes;
-    }
-
-private:
-    std::filesystem::path m_previous;
-    std::filesystem::path m_path;
-};
-
-std::string Call(decltype(&RuleFilter) command, const std::string& text) {
-    std::string buffer(TALVO_CLASSIC_BUFFER_SIZE, '\0');
-    buffer.replace(0, text.size(), text);
-    command(nullptr, nullptr, buffer.data(), nullptr, 0, 0);
-    return buffer.c_str();
+    folder.WriteRules(extension, bytes);
+    return bytes.size();
 }
+
+using testkit::CallExport;
 
 // Spam-filter words that a chat line does not hold: every entry is tested and
 // fails, the worst case of a search.
@@ -69,24 +46,24 @@ std::vector<std::string> NonMatchingRules(std::size_t count) {
 }
 
 void BM_RuleFilter_10000_NoMatch(benchmark::State& state) {
-    TempRuleFolder folder;
-    folder.Write("_spm", NonMatchingRules(10000));
-    Call(LoadRules, "");
+    testkit::RuleFolder folder;
+    WriteLines(folder, "_spm", NonMatchingRules(10000));
+    CallExport(LoadRules, "");
     const std::vector<std::string> lines = talvo_bench::ChatLines(64, 3);
     std::size_t next = 0;
     for (auto _ : state) {
-        const std::string answer = Call(RuleFilter, "13 1 " + lines[next++ % lines.size()]);
+        const std::string answer = CallExport(RuleFilter, "13 1 " + lines[next++ % lines.size()]);
         if (answer != "var %match = 0") {
             state.SkipWithError(("unexpected answer " + answer).c_str());
             break;
         }
     }
-    Call(LoadRules, "");  // the folder is gone after this: the store empties
+    CallExport(LoadRules, "");  // the folder is gone after this: the store empties
 }
 BENCHMARK(BM_RuleFilter_10000_NoMatch)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadRules_100000Lines(benchmark::State& state) {
-    TempRuleFolder folder;
+    testkit::RuleFolder folder;
     // 100,000 lines over the fifteen files, all three kinds, chat-sized.
     std::size_t bytes = 0;
     const char* const extensions[] = {"_alt", "_avo", "_chn", "_cur", "_file", "_frd", "_name", "_nck",
@@ -95,11 +72,11 @@ void BM_LoadRules_100000Lines(benchmark::State& state) {
     std::size_t from = 0;
     for (std::size_t i = 0; i < std::size(extensions); ++i) {
         const std::size_t to = rules.size() * (i + 1) / std::size(extensions);
-        bytes += folder.Write(extensions[i], std::vector<std::string>(rules.begin() + from, rules.begin() + to));
+        bytes += WriteLines(folder, extensions[i], std::vector<std::string>(rules.begin() + from, rules.begin() + to));
         from = to;
     }
     for (auto _ : state) {
-        const std::string answer = Call(LoadRules, "");
+        const std::string answer = CallExport(LoadRules, "");
         if (answer != "var %match = 100000") {
             state.SkipWithError(("unexpected answer " + answer).c_str());
             break;

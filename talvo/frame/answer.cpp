@@ -1,8 +1,8 @@
-#include "answer.h"
+#include "talvo/frame/answer.h"
 
 #include <cstring>
 
-#include "byte_string.h"
+#include "talvo/frame/byte_string.h"
 
 namespace talvo {
 

@@ -1,4 +1,4 @@
-#include "byte_string.h"
+#include "talvo/frame/byte_string.h"
 
 #include <limits>
 #include <stdexcept>

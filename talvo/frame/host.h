@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "talvo_export.h"
+#include "talvo/tools/export.h"
 
 #if defined(_WIN32)
 #define TALVO_HOST_CALL __stdcall

@@ -1,9 +1,9 @@
-#include "text_utils.h"
+#include "talvo/frame/text_utils.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "byte_string.h"
+#include "talvo/frame/byte_string.h"
 
 namespace talvo {
 namespace {

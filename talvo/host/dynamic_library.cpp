@@ -1,4 +1,4 @@
-#include "dynamic_library.h"
+#include "talvo/host/dynamic_library.h"
 
 #if defined(_WIN32)
 #include <io.h>

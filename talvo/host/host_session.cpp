@@ -1,4 +1,4 @@
-#include "host_session.h"
+#include "talvo/host/host_session.h"
 
 #include <algorithm>
 #include <cstring>

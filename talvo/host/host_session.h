@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "dynamic_library.h"
+#include "talvo/host/dynamic_library.h"
 #include "talvo/frame/host.h"
 
 namespace talvo_host {

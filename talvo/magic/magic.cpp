@@ -1,13 +1,11 @@
-#include "magic.h"
+#include "talvo/magic/magic.h"
 
 #include <array>
 
-#include "answer.h"
-#include "byte_string.h"
-#include "host.h"
-#include "predicates.h"
-#include "text_utils.h"
-#include "tools.h"
+#include "talvo/frame/byte_string.h"
+#include "talvo/magic/predicates.h"
+#include "talvo/frame/text_utils.h"
+#include "talvo/tools/tools.h"
 
 namespace talvo {
 namespace {
@@ -167,12 +165,3 @@ std::int32_t MagicLevel(const char* callText) {
 }
 
 }  // namespace talvo
-
-extern "C" {
-
-TALVO_EXPORT int32_t TALVO_HOST_CALL Magic(TalvoWindow, TalvoWindow, char* data, char*, TalvoBool,
-                                           TalvoBool) {
-    return talvo::GuardedCommand(data, [data] { return talvo::MagicLevel(data); });
-}
-
-}  // extern "C"

@@ -1,4 +1,4 @@
-#include "predicates.h"
+#include "talvo/magic/predicates.h"
 
 #include <cstring>
 

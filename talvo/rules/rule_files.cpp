@@ -1,11 +1,11 @@
-#include "rule_files.h"
+#include "talvo/rules/rule_files.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "rule_store.h"
+#include "talvo/rules/rule_store.h"
 
 namespace talvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "rule_filter.h"
+#include "talvo/rules/rule_filter.h"
 
 #include <charconv>
 #include <cstring>
@@ -6,9 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "answer.h"
-#include "host.h"
-#include "tools.h"
+#include "talvo/tools/tools.h"
 
 namespace talvo {
 namespace {
@@ -124,21 +122,3 @@ std::int32_t FilterText(const char* request) {
 }
 
 }  // namespace talvo
-
-extern "C" {
-
-TALVO_EXPORT int32_t TALVO_HOST_CALL LoadRules(TalvoWindow, TalvoWindow, char* data, char*,
-                                               TalvoBool, TalvoBool) {
-    return talvo::GuardedCommand(data, [] {
-        talvo::LoadAllRuleFiles();
-        const talvo::RuleStore& store = talvo::TheRuleStore();
-        return store.incomplete ? talvo::kInternalFailureAnswer : store.entryCount;
-    });
-}
-
-TALVO_EXPORT int32_t TALVO_HOST_CALL RuleFilter(TalvoWindow, TalvoWindow, char* data, char*,
-                                                TalvoBool, TalvoBool) {
-    return talvo::GuardedCommand(data, [data] { return data == nullptr ? 0 : talvo::FilterText(data); });
-}
-
-}  // extern "C"

@@ -22,7 +22,7 @@
 
 #include <cstdint>
 
-#include "rule_store.h"
+#include "talvo/rules/rule_store.h"
 
 namespace talvo {
 

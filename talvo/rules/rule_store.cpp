@@ -1,6 +1,6 @@
-#include "rule_store.h"
+#include "talvo/rules/rule_store.h"
 
-#include "rule_files.h"
+#include "talvo/rules/rule_files.h"
 
 namespace talvo {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "text_utils.h"
+#include "talvo/frame/text_utils.h"
 
 namespace talvo {
 

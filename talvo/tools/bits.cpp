@@ -1,8 +1,8 @@
 #include <bit>
 #include <cstdint>
 
-#include "start_counter.h"
-#include "tools.h"
+#include "talvo/tools/start_counter.h"
+#include "talvo/tools/tools.h"
 
 namespace Tools {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools.h"
+#include "talvo/tools/tools.h"
 
 // Code page 1251 case mapping: ASCII letters, the Cyrillic block 0xC0..0xFF
 // and the fifteen letters of 0x80..0xBF with a one-byte partner. Every other

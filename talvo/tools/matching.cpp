@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "tools.h"
+#include "talvo/tools/tools.h"
 
 namespace Tools {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "talvo_export.h"
+#include "talvo/tools/export.h"
 
 namespace Tools {
 

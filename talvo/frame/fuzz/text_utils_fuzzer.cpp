@@ -13,21 +13,12 @@
 #include <string_view>
 #include <vector>
 
-#include "text_utils.h"
+#include "talvo/frame/text_utils.h"
+#include "testing/fuzz_check.h"
 
 namespace {
 
-void Require(bool holds, const char* what, std::string_view text) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "text_utils_fuzzer: %s\n  text (%zu bytes): ", what, text.size());
-    for (const char byte : text) {
-        std::fprintf(stderr, "%02x", static_cast<unsigned char>(byte));
-    }
-    std::fputs("\n", stderr);
-    std::abort();
-}
+using testkit::Require;
 
 // The maximal runs of bytes other than `separator`.
 std::vector<std::string> ReferenceTokens(std::string_view text, char separator) {

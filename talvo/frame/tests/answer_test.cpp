@@ -1,4 +1,4 @@
-#include "answer.h"
+#include "talvo/frame/answer.h"
 
 #include <gtest/gtest.h>
 

@@ -4,16 +4,12 @@
 // sees any access past them; and talvo-host's own handling of both sizes.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "host.h"
+#include "talvo/frame/host.h"
 #include "run_host.h"
-#include "scoped_temp_folder.h"
+#include "testing/export_call.h"
 
 namespace {
 
@@ -31,15 +27,12 @@ struct Answer {
 
 // Calls `command` with `text` in a heap buffer of exactly `size` bytes.
 Answer CallExport(Export command, const std::string& text, std::size_t size) {
-    std::vector<char> data(size, kFiller);
-    std::memcpy(data.data(), text.c_str(), text.size() + 1);
-    const std::vector<char> before = data;
-    std::vector<char> parms(size, '\0');
-    Answer answer;
-    answer.code = command(nullptr, nullptr, data.data(), parms.data(), 0, 0);
-    answer.text = data.data();
-    const std::size_t after = answer.text.size() + 1;
-    answer.restUnchanged = std::equal(data.begin() + after, data.end(), before.begin() + after);
+    const testkit::ExportCall call = testkit::CallExportFull(command, text, size, kFiller);
+    Answer answer{call.Answer(), true, call.code};
+    for (std::size_t i = answer.text.size() + 1; i < size; ++i) {
+        const char before = i < text.size() ? text[i] : i == text.size() ? '\0' : kFiller;
+        answer.restUnchanged &= call.data[i] == before;
+    }
     return answer;
 }
 
@@ -56,7 +49,7 @@ protected:
     }
     void TearDown() override { UnloadDll(2); }
 
-    talvo_test::ScopedTempFolder m_folder;
+    testkit::RuleFolder m_folder;
 };
 
 TEST_F(HostBufferTest, EveryLengthUpToTheLargestBuffer) {
@@ -94,11 +87,6 @@ TEST_F(HostBufferTest, EveryLengthUpToTheLargestBuffer) {
             }
         }
     }
-}
-
-// Runs talvo-host on the built library with `arguments`.
-HostRun RunHostOnLibrary(const std::string& arguments, const std::string& calls) {
-    return RunHost(std::string("--library '") + TALVO_LIBRARY_PATH + "' " + arguments, calls);
 }
 
 TEST_F(HostBufferTest, TalvoHostPassesWhatFitsItsBufferAndRefusesTheRest) {

@@ -2,13 +2,10 @@
 // and the calling form are exercised as a host sees them.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 #include "run_host.h"
-#include "scoped_temp_folder.h"
+#include "testing/export_call.h"
 
 namespace {
 
@@ -43,7 +40,7 @@ TEST(TalvoHost, CallsTheLibraryAsAHostDoes) {
          "the library has no export \"RuleFilter\"", true, 2},
         {"buffer too small for an answer", library + "--buffer-size 24 LoadRules", "", "at least 25", true, 2},
     };
-    talvo_test::ScopedTempFolder folder;
+    testkit::RuleFolder folder;
     folder.WriteRules("_cur", "*bye*\n*hell*\n");
     for (const Case& c : cases) {
         const HostRun run = RunHost(c.arguments, c.input);

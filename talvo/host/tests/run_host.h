@@ -1,30 +1,25 @@
 #pragma once
 
-// Runs the built talvo-host (TALVO_HOST_PATH) in the current folder, the calls
-// coming from a file there, and collects what it printed and its exit status.
+// Runs the built talvo-host (TALVO_HOST_PATH) through a shell, so a test row
+// can write its arguments as a user types them, with the calls on standard
+// input. Standard output and standard error come back as one text.
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
+#include "testing/subprocess.h"
+
 struct HostRun {
-    std::string output;  // standard output and standard error
+    std::string output;
     int status;
 };
 
 inline HostRun RunHost(const std::string& arguments, const std::string& calls) {
-    std::FILE* file = std::fopen("calls.txt", "wb");
-    std::fwrite(calls.data(), 1, calls.size(), file);
-    std::fclose(file);
-    const std::string command = std::string("'") + TALVO_HOST_PATH + "' " + arguments + " < calls.txt 2>&1";
-    HostRun run{std::string(), -1};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char chunk[4096];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
-        run.output.append(chunk, got);
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    const testkit::RunResult run =
+        testkit::Run({"/bin/sh", "-c", std::string("'") + TALVO_HOST_PATH + "' " + arguments + " 2>&1"}, calls);
+    return {run.out, run.status};
+}
+
+// The same with the built library named, not found by its default place.
+inline HostRun RunHostOnLibrary(const std::string& arguments, const std::string& calls) {
+    return RunHost(std::string("--library '") + TALVO_LIBRARY_PATH + "' " + arguments, calls);
 }

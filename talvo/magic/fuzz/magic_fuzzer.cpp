@@ -14,7 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host.h"
+#include "talvo/frame/host.h"
+#include "testing/fuzz_check.h"
 
 namespace {
 
@@ -22,17 +23,7 @@ constexpr std::size_t kClassicBuffer = TALVO_CLASSIC_BUFFER_SIZE;
 constexpr std::size_t kLargestBuffer = 10240;
 constexpr unsigned char kFiller = 0x5a;
 
-void Require(bool holds, const char* what, std::string_view text) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "magic_fuzzer: %s\n  call text (%zu bytes): ", what, text.size());
-    for (const char byte : text) {
-        std::fprintf(stderr, "%02x", static_cast<unsigned char>(byte));
-    }
-    std::fputs("\n", stderr);
-    std::abort();
-}
+using testkit::Require;
 
 // The level Magic answers for `text` in a buffer of `size` bytes, after
 // checking the answer's form and that nothing past it was written.

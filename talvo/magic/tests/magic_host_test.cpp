@@ -3,33 +3,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "magic_cases.h"
-#include "scoped_temp_folder.h"
+#include "testing/subprocess.h"
 
 namespace {
 
 TEST(MagicHostTest, EveryCaseThroughTalvoHost) {
-    const talvo_test::ScopedTempFolder folder;
     std::string calls;
+    std::string expected;
     for (const magic_cases::MagicCase& c : magic_cases::kCases) {
         calls += std::string("Magic ") + c.text + "\n";
+        expected += "var %match = " + std::to_string(c.level) + "\n";
     }
-    folder.Write("calls.txt", calls);
-    const std::string command = std::string("'") + TALVO_HOST_PROGRAM + "' --library '" + TALVO_LIBRARY_FILE +
-                                "' < calls.txt > answers.txt";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-
-    std::ifstream answers(folder.Path() / "answers.txt", std::ios::binary);
-    std::string line;
-    for (const magic_cases::MagicCase& c : magic_cases::kCases) {
-        ASSERT_TRUE(std::getline(answers, line)) << "no answer for " << c.text;
-        EXPECT_EQ(line, "var %match = " + std::to_string(c.level)) << c.text << " (" << c.why << ")";
-    }
-    EXPECT_FALSE(std::getline(answers, line)) << "extra output: " << line;
+    const testkit::RunResult run = testkit::Run({TALVO_HOST_PATH, "--library", TALVO_LIBRARY_PATH}, calls);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, expected);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "magic.h"
+#include "talvo/magic/magic.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host.h"
+#include "talvo/frame/host.h"
 #include "magic_cases.h"
 
 namespace {

@@ -24,8 +24,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host.h"
-#include "rule_files.h"
+#include "talvo/frame/host.h"
+#include "talvo/rules/rule_files.h"
+#include "testing/fuzz_check.h"
 
 namespace {
 
@@ -34,13 +35,7 @@ constexpr std::size_t kClassicBuffer = TALVO_CLASSIC_BUFFER_SIZE;
 constexpr std::size_t kLargestBuffer = 10240;
 constexpr unsigned char kFiller = 0xa5;
 
-void Require(bool holds, const char* what, std::string_view detail) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "rule_filter_fuzzer: %s\n  %.*s\n", what, static_cast<int>(detail.size()), detail.data());
-    std::abort();
-}
+using testkit::Require;
 
 struct Workspace {
     std::filesystem::path folder;

@@ -16,38 +16,27 @@
 #include <string>
 #include <vector>
 
-#include "host.h"
-#include "permissions_binding.h"
-#include "scoped_temp_folder.h"
+#include "talvo/frame/host.h"
+#include "testing/permissions_binding.h"
+#include "testing/export_call.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Calls a command export with `text` in a 900-byte buffer; answers the
-// buffer's text.
-std::string Ask(decltype(&RuleFilter) command, const std::string& text) {
-    std::vector<char> data(TALVO_CLASSIC_BUFFER_SIZE, '\0');
-    std::memcpy(data.data(), text.c_str(), text.size() + 1);
-    std::vector<char> parms(TALVO_CLASSIC_BUFFER_SIZE, '\0');
-    if (command(nullptr, nullptr, data.data(), parms.data(), 0, 0) != TALVO_ANSWER_COMMAND) {
-        return "(not 2)";
-    }
-    return data.data();
-}
-
-std::string Answer(int number) { return "var %match = " + std::to_string(number); }
+using testkit::AnswerFor;
+using testkit::CallExport;
 
 fs::path RulePath(const std::string& extension) { return fs::path("Talvo") / "Rules" / ("Talvo." + extension); }
 
 // The library still answers each export as it should.
 bool KeepsWorking() {
-    return Ask(Magic, "bxkqwz!zxvq@irc.example.net") == Answer(1) && Ask(RuleFilter, "6 1 x") == Answer(-5) &&
-           Ask(RuleFilter, "x") == Answer(-1);
+    return CallExport(Magic, "bxkqwz!zxvq@irc.example.net") == AnswerFor(1) && CallExport(RuleFilter, "6 1 x") == AnswerFor(-5) &&
+           CallExport(RuleFilter, "x") == AnswerFor(-1);
 }
 
-using testing_support::Outcome;
-using testing_support::WithPermissionsBinding;
+using testkit::Outcome;
+using testkit::WithPermissionsBinding;
 
 bool Check(bool holds, const std::string& what) {
     if (!holds) {
@@ -59,13 +48,13 @@ bool Check(bool holds, const std::string& what) {
 class RuleFilesHostileTest : public ::testing::Test {
 protected:
     void TearDown() override { UnloadDll(2); }
-    talvo_test::ScopedTempFolder m_folder;
+    testkit::RuleFolder m_folder;
 };
 
 TEST_F(RuleFilesHostileTest, FoldersAndMissingPlaces) {
     struct Case {
         const char* what;
-        std::function<void(const talvo_test::ScopedTempFolder&)> arrange;
+        std::function<void(const testkit::RuleFolder&)> arrange;
         int entries;
         std::vector<std::pair<std::string, int>> requests;
     } cases[] = {
@@ -90,11 +79,11 @@ TEST_F(RuleFilesHostileTest, FoldersAndMissingPlaces) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        talvo_test::ScopedTempFolder folder;
+        testkit::RuleFolder folder;
         c.arrange(folder);
-        EXPECT_EQ(Ask(LoadRules, ""), Answer(c.entries));
+        EXPECT_EQ(CallExport(LoadRules, ""), AnswerFor(c.entries));
         for (const auto& [request, answer] : c.requests) {
-            EXPECT_EQ(Ask(RuleFilter, request), Answer(answer)) << request;
+            EXPECT_EQ(CallExport(RuleFilter, request), AnswerFor(answer)) << request;
         }
         EXPECT_TRUE(KeepsWorking());
     }
@@ -112,14 +101,14 @@ TEST_F(RuleFilesHostileTest, UnreadableRuleFile) {
             std::fclose(file);
             _exit(77);
         }
-        bool held = Check(Ask(LoadRules, "") == Answer(1), "LoadRules counts only the readable file");
-        held &= Check(Ask(RuleFilter, "13 1 x") == Answer(0), "the unreadable file's set is empty");
-        held &= Check(Ask(RuleFilter, "3 1 hello") == Answer(1), "the readable file's set is loaded");
+        bool held = Check(CallExport(LoadRules, "") == AnswerFor(1), "LoadRules counts only the readable file");
+        held &= Check(CallExport(RuleFilter, "13 1 x") == AnswerFor(0), "the unreadable file's set is empty");
+        held &= Check(CallExport(RuleFilter, "3 1 hello") == AnswerFor(1), "the readable file's set is loaded");
         held &= Check(KeepsWorking(), "the library keeps working");
         // Readable again, the next LoadRules reads it.
         fs::permissions(unreadable, fs::perms::owner_read | fs::perms::owner_write);
-        held &= Check(Ask(LoadRules, "") == Answer(3), "LoadRules reads the file once it is readable");
-        held &= Check(Ask(RuleFilter, "13 1 y") == Answer(2), "the set is there after the reload");
+        held &= Check(CallExport(LoadRules, "") == AnswerFor(3), "LoadRules reads the file once it is readable");
+        held &= Check(CallExport(RuleFilter, "13 1 y") == AnswerFor(2), "the set is there after the reload");
         return held;
     });
     if (outcome == Outcome::Unavailable) {
@@ -150,15 +139,15 @@ TEST_F(RuleFilesHostileTest, HugeRuleFileWithoutLineFeed) {
     ASSERT_EQ(fs::file_size(m_folder.Path() / RulePath("_spm")), 50u * 1024 * 1024);
 
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(Ask(LoadRules, ""), Answer(static_cast<int>(kPieces) + 1));
-    EXPECT_EQ(Ask(RuleFilter, "13 1 a haystack with a needle"), Answer(static_cast<int>(kPieces)));
-    EXPECT_EQ(Ask(RuleFilter, "13 1 hello"), Answer(0));
-    EXPECT_EQ(Ask(RuleFilter, "3 1 hello"), Answer(1));
+    EXPECT_EQ(CallExport(LoadRules, ""), AnswerFor(static_cast<int>(kPieces) + 1));
+    EXPECT_EQ(CallExport(RuleFilter, "13 1 a haystack with a needle"), AnswerFor(static_cast<int>(kPieces)));
+    EXPECT_EQ(CallExport(RuleFilter, "13 1 hello"), AnswerFor(0));
+    EXPECT_EQ(CallExport(RuleFilter, "3 1 hello"), AnswerFor(1));
     EXPECT_TRUE(KeepsWorking());
     // Loading again frees the huge set first.
     fs::remove(m_folder.Path() / RulePath("_spm"));
-    EXPECT_EQ(Ask(LoadRules, ""), Answer(1));
-    EXPECT_EQ(Ask(RuleFilter, "13 1 needle"), Answer(0));
+    EXPECT_EQ(CallExport(LoadRules, ""), AnswerFor(1));
+    EXPECT_EQ(CallExport(RuleFilter, "13 1 needle"), AnswerFor(0));
     std::printf("huge rule file: loaded and searched in %.1f s\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 }

@@ -1,23 +1,19 @@
-#include "rule_files.h"
+#include "talvo/rules/rule_files.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "host.h"
-#include "rule_store.h"
-#include "scoped_temp_folder.h"
+#include "talvo/frame/host.h"
+#include "talvo/rules/rule_store.h"
+#include "testing/export_call.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 
-std::string LoadRulesAnswer() {
-    std::string buffer(TALVO_CLASSIC_BUFFER_SIZE, '\0');
-    EXPECT_EQ(LoadRules(nullptr, nullptr, buffer.data(), nullptr, 0, 0), 2);
-    return buffer.c_str();
-}
+std::string LoadRulesAnswer() { return testkit::CallExport(LoadRules, ""); }
 
 Strings Texts(const talvo::TokenNode* node) {
     Strings texts;
@@ -60,7 +56,7 @@ TEST(RuleFiles, ReadRuleFileCutsPieces) {
         {"", {}},
         {"\4\4\n", {"\4\4"}},
     };
-    talvo_test::ScopedTempFolder folder;
+    testkit::RuleFolder folder;
     for (const Case& c : cases) {
         folder.Write("rules.txt", c.bytes);
         Strings pieces;
@@ -75,7 +71,7 @@ TEST(RuleFiles, ReadRuleFileCutsPieces) {
 }
 
 TEST(RuleFiles, EachKindMakesItsRecords) {
-    talvo_test::ScopedTempFolder folder;
+    testkit::RuleFolder folder;
     folder.WriteRules("_cur",  // pattern kind, set 3
                       "*free* *offer*\4*not* *free*@*xyz*\n\4\4pat\4-\4ignored\npat\4 -\n\4\4\4\n   \4a b\n\n");
     folder.WriteRules("_avo",  // address kind, set 1
@@ -99,7 +95,7 @@ TEST(RuleFiles, EachKindMakesItsRecords) {
 }
 
 TEST(RuleFiles, NoRuleFilesGiveEmptySets) {
-    talvo_test::ScopedTempFolder folder;
+    testkit::RuleFolder folder;
     EXPECT_EQ(LoadRulesAnswer(), "var %match = 0");
     for (int set = 0; set < talvo::kRuleSetSlots; ++set) {
         const talvo::RuleSet rules = talvo::TheRuleStore().sets[set];

@@ -1,10 +1,10 @@
-#include "rule_filter.h"
+#include "talvo/rules/rule_filter.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "scoped_temp_folder.h"
+#include "testing/export_call.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ protected:
     }
     void TearDown() override { talvo::FreeRuleStore(); }
 
-    talvo_test::ScopedTempFolder m_folder;
+    testkit::RuleFolder m_folder;
 };
 
 TEST_F(RuleFilterTest, Answers) {

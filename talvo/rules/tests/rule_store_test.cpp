@@ -1,13 +1,13 @@
-#include "rule_store.h"
+#include "talvo/rules/rule_store.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "host.h"
-#include "rule_filter.h"
-#include "scoped_temp_folder.h"
+#include "talvo/frame/host.h"
+#include "talvo/rules/rule_filter.h"
+#include "testing/export_call.h"
 
 namespace {
 
@@ -28,12 +28,7 @@ private:
     talvo::HeapAllocator m_previous;
 };
 
-std::string Command(decltype(&RuleFilter) command, const std::string& text) {
-    std::string buffer(TALVO_CLASSIC_BUFFER_SIZE, '\0');
-    buffer.replace(0, text.size(), text);
-    EXPECT_EQ(command(nullptr, nullptr, buffer.data(), nullptr, 0, 0), 2);
-    return buffer.c_str();
-}
+using testkit::CallExport;
 
 // Rule sets are made in the order 0..5, 7..15, one array each; then one record
 // and two allocations per token. Only sets 3 and 4 have files here.
@@ -53,35 +48,35 @@ TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
         {"a word of entry 2", 8, "var %match = 1", "var %match = 0", "var %match = -5", "var %match = -5", 2},
         {"entry 1's whole word", 12, "var %match = 1", "var %match = 2", "var %match = 0", "var %match = 0", 3},
     };
-    talvo_test::ScopedTempFolder folder;
+    testkit::RuleFolder folder;
     folder.WriteRules("_cur", "*one*\n*two*\n");
     folder.WriteRules("_file", "whole\n");
     for (const Case& c : cases) {
         std::string answer;
         {
             FailingHeap heap(c.failAt);
-            answer = Command(LoadRules, "");
+            answer = CallExport(LoadRules, "");
         }
         EXPECT_EQ(answer, "var %match = -6") << c.name << ": a pass that lost entries must not look complete";
         EXPECT_EQ(talvo::TheRuleStore().entryCount, c.entryCount) << c.name;
-        EXPECT_EQ(Command(RuleFilter, "3 1 one"), c.set3) << c.name;
-        EXPECT_EQ(Command(RuleFilter, "3 2 two"), c.set3b) << c.name;
-        EXPECT_EQ(Command(RuleFilter, "4 1 whole"), c.set4) << c.name;
-        EXPECT_EQ(Command(RuleFilter, "13 1 x"), c.set13) << c.name;
+        EXPECT_EQ(CallExport(RuleFilter, "3 1 one"), c.set3) << c.name;
+        EXPECT_EQ(CallExport(RuleFilter, "3 2 two"), c.set3b) << c.name;
+        EXPECT_EQ(CallExport(RuleFilter, "4 1 whole"), c.set4) << c.name;
+        EXPECT_EQ(CallExport(RuleFilter, "13 1 x"), c.set13) << c.name;
     }
-    EXPECT_EQ(Command(LoadRules, ""), "var %match = 3");
+    EXPECT_EQ(CallExport(LoadRules, ""), "var %match = 3");
     talvo::FreeRuleStore();
 }
 
 TEST(RuleStore, RunningOutOfMemoryWhileSplittingAnExceptionGroup) {
-    talvo_test::ScopedTempFolder folder;
+    testkit::RuleFolder folder;
     folder.WriteRules("_cur", "*a*\4*b*\n");
-    EXPECT_EQ(Command(LoadRules, ""), "var %match = 1");
+    EXPECT_EQ(CallExport(LoadRules, ""), "var %match = 1");
     {
         FailingHeap heap(0);
-        EXPECT_EQ(Command(RuleFilter, "3 1 a"), "var %match = -6");
+        EXPECT_EQ(CallExport(RuleFilter, "3 1 a"), "var %match = -6");
     }
-    EXPECT_EQ(Command(RuleFilter, "3 1 a"), "var %match = 1");
+    EXPECT_EQ(CallExport(RuleFilter, "3 1 a"), "var %match = 1");
     talvo::FreeRuleStore();
 }
 

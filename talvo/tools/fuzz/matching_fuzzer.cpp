@@ -19,25 +19,12 @@
 #include <string_view>
 #include <vector>
 
-#include "tools.h"
+#include "talvo/tools/tools.h"
+#include "testing/fuzz_check.h"
 
 namespace {
 
-void Require(bool holds, const char* what, std::string_view text, std::string_view mask) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "matching_fuzzer: %s\n  text (%zu bytes), mask (%zu bytes):\n", what, text.size(),
-                 mask.size());
-    for (std::string_view bytes : {text, mask}) {
-        std::fputs("  ", stderr);
-        for (const char byte : bytes) {
-            std::fprintf(stderr, "%02x", static_cast<unsigned char>(byte));
-        }
-        std::fputs("\n", stderr);
-    }
-    std::abort();
-}
+using testkit::Require;
 
 bool SameExact(unsigned char mask, unsigned char text) { return mask == text; }
 
@@ -125,23 +112,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text = rest.substr(mask.size());
 
     Require(Tools::Talvo_TestWildStr(text, mask) == Glob(text, mask, SameExact).Matches(),
-            "Talvo_TestWildStr differs from the reference", text, mask);
+            "Talvo_TestWildStr differs from the reference", {text, mask});
     const bool caseBlind = Tools::Talvo_TestWildText(text, mask);
     Require(caseBlind == Glob(text, mask, SameCaseBlind).Matches(),
-            "Talvo_TestWildText differs from the reference", text, mask);
+            "Talvo_TestWildText differs from the reference", {text, mask});
     // Every comparison through the case table is an exact comparison of the
     // folded bytes, and the table leaves '?' and '*' alone.
     Require(caseBlind == Tools::Talvo_TestWildStr(Folded(text), Folded(mask)),
-            "Talvo_TestWildText differs from Talvo_TestWildStr of the folded bytes", text, mask);
+            "Talvo_TestWildText differs from Talvo_TestWildStr of the folded bytes", {text, mask});
     Require(Tools::Talvo_TestByMask(text, mask, byte) == ReferenceByMask(text, mask, byte),
-            "Talvo_TestByMask differs from the reference", text, mask);
+            "Talvo_TestByMask differs from the reference", {text, mask});
     if (start >= 1) {  // below 1 the answer is left open
         Require(Tools::Talvo_StrScan(text, byte, start) == ReferenceStrScan(text, byte, start),
-                "Talvo_StrScan differs from the reference", text, mask);
+                "Talvo_StrScan differs from the reference", {text, mask});
     } else {
         const std::int32_t found = Tools::Talvo_StrScan(text, byte, start);
         Require(found >= 0 && found <= static_cast<std::int32_t>(text.size()),
-                "Talvo_StrScan answers a position outside the text", text, mask);
+                "Talvo_StrScan answers a position outside the text", {text, mask});
     }
     return 0;
 }

@@ -5,8 +5,8 @@
 #include <limits>
 #include <memory>
 
-#include "start_counter.h"
-#include "tools.h"
+#include "talvo/tools/start_counter.h"
+#include "talvo/tools/tools.h"
 
 namespace {
 

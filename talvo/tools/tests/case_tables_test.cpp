@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tools.h"
+#include "talvo/tools/tools.h"
 
 namespace {
 

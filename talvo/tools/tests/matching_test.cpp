@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools.h"
+#include "talvo/tools/tools.h"
 
 namespace {
 
