@@ -51,11 +51,9 @@ bool IsNickLength(const std::string& nick) { return nick.size() > 5 && nick.size
 
 bool IsUserLength(const std::string& user) { return user.size() > 3; }
 
-// Level 1: both names in small letters only, word-unlike.
-bool PassesLevel1(const std::string& nick, const std::string& user, bool tilde) {
-    if (!HasNoCapitals(nick.c_str()) || !HasNoCapitals(user.c_str())) {
-        return false;
-    }
+// The test of levels 1 and 4: two word-unlike names. Level 4 runs it on
+// lower-case copies and also accepts a consonant run in the user name.
+bool AreWordUnlike(const std::string& nick, const std::string& user, bool tilde, bool userRunCounts) {
     if (!IsNickLength(nick) || !IsUserLength(user) || user == nick) {
         return false;
     }
@@ -69,12 +67,17 @@ bool PassesLevel1(const std::string& nick, const std::string& user, bool tilde) 
     if (HasTripleRepeat(nick.c_str()) || HasTripleRepeat(user.c_str())) {
         return false;
     }
-    if (!HasConsonantRun(nick.c_str(), 4)) {
+    if (!HasConsonantRun(nick.c_str(), 4) && !(userRunCounts && HasConsonantRun(user.c_str(), 4))) {
         return false;
     }
     // A user name the server could not confirm ("~") is weighed without the
     // cluster test.
     return tilde || !HasCommonCluster(joined.c_str());
+}
+
+// Level 1: both names in small letters only, word-unlike.
+bool PassesLevel1(const std::string& nick, const std::string& user, bool tilde) {
+    return HasNoCapitals(nick.c_str()) && HasNoCapitals(user.c_str()) && AreWordUnlike(nick, user, tilde, false);
 }
 
 // Level 2: the nickname alone, when the user name says nothing.
@@ -95,30 +98,12 @@ bool PassesLevel3(const std::string& nick, const std::string& user) {
     return Tools::ToUpperChars[first] == static_cast<unsigned char>(user.front());
 }
 
-// Level 4: level 1 for names written in capitals, judged on lower-case copies.
+// Level 4: level 1 for names written in capitals, judged on lower-case
+// copies. Lowering is one to one on names without small letters, so the
+// copies are equal exactly when the names are.
 bool PassesLevel4(const std::string& nick, const std::string& user, bool tilde) {
-    if (!HasNoLowercase(user.c_str()) || !HasNoLowercase(nick.c_str())) {
-        return false;
-    }
-    if (!IsNickLength(nick) || !IsUserLength(user) || user == nick) {
-        return false;
-    }
-    const std::string lnick = LowerAscii(nick);
-    const std::string luser = LowerAscii(user);
-    if (HasNonLetter(lnick.c_str()) || HasNonLetter(luser.c_str())) {
-        return false;
-    }
-    const std::string joined = lnick + luser;
-    if (!BothVowelPoor(lnick.c_str(), joined.c_str())) {
-        return false;
-    }
-    if (HasTripleRepeat(lnick.c_str()) || HasTripleRepeat(luser.c_str())) {
-        return false;
-    }
-    if (!HasConsonantRun(lnick.c_str(), 4) && !HasConsonantRun(luser.c_str(), 4)) {
-        return false;
-    }
-    return tilde || !HasCommonCluster(joined.c_str());
+    return HasNoLowercase(user.c_str()) && HasNoLowercase(nick.c_str()) &&
+           AreWordUnlike(LowerAscii(nick), LowerAscii(user), tilde, true);
 }
 
 }  // namespace

@@ -90,7 +90,18 @@ bool FillWholePatternRecord(RuleRecord* record, const std::string& pattern) {
     return record->words != nullptr;
 }
 
-void LoadSet(const char* path, std::int32_t setNumber, RuleKind kind) {
+// Takes back the record at `index`, which ends the set there.
+void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
+    store.incomplete = true;
+    FreeTokenList(set[index]->words);
+    FreeTokenList(set[index]->exceptions);
+    HeapFree(set[index]);
+    set[index] = nullptr;
+}
+
+}  // namespace
+
+void LoadRuleSet(const char* path, std::int32_t setNumber, RuleKind kind) {
     RuleStore& store = TheRuleStore();
     StringList pieces;
     ReadRuleFile(path, &pieces);
@@ -139,24 +150,17 @@ void LoadSet(const char* path, std::int32_t setNumber, RuleKind kind) {
                     break;
             }
         } catch (...) {
-            store.incomplete = true;
             // A half-filled record would catch more than its rule says.
-            FreeTokenList(record->words);
-            HeapFree(record);
-            set[i] = nullptr;
+            DropRecord(set, i, store);
             throw;
         }
         if (!made) {
-            store.incomplete = true;
+            DropRecord(set, i, store);
             setEnded = true;
-            FreeTokenList(record->words);
-            HeapFree(record);
-            set[i] = nullptr;
         }
     }
 }
 
-}  // namespace
 
 std::string RuleFilePath(const char* extension) {
     std::string path = "Talvo";
@@ -183,10 +187,5 @@ void ReadRuleFile(const char* path, StringList* list) noexcept {
     }
 }
 
-void LoadPatternSet(const char* path, std::int32_t set) { LoadSet(path, set, RuleKind::Pattern); }
-void LoadAddressSet(const char* path, std::int32_t set) { LoadSet(path, set, RuleKind::Address); }
-void LoadWholePatternSet(const char* path, std::int32_t set) {
-    LoadSet(path, set, RuleKind::WholePattern);
-}
 
 }  // namespace talvo

@@ -45,10 +45,9 @@ std::string RuleFilePath(const char* extension);
 // reading; the pieces appended until then stay.
 void ReadRuleFile(const char* path, StringList* list) noexcept;
 
-// The three loaders: each fills the slot `set` (0..15) from the file at
-// `path` and adds the number of pieces read to entryCount.
-void LoadPatternSet(const char* path, std::int32_t set);
-void LoadAddressSet(const char* path, std::int32_t set);
-void LoadWholePatternSet(const char* path, std::int32_t set);
+// Fills the slot `set` (0..15) from the file at `path`, reading each piece
+// as a rule of `kind`, and adds the number of pieces read to entryCount.
+// Throws TokenizeOutOfMemory when splitting a field runs out of memory.
+void LoadRuleSet(const char* path, std::int32_t set, RuleKind kind);
 
 }  // namespace talvo

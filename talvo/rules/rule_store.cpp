@@ -40,17 +40,7 @@ void LoadAllRuleFiles() {
     FreeRuleStore();
     for (const RuleFileRow& row : kRuleFiles) {
         const std::string path = RuleFilePath(row.extension);
-        switch (row.kind) {
-            case RuleKind::Pattern:
-                LoadPatternSet(path.c_str(), row.set);
-                break;
-            case RuleKind::Address:
-                LoadAddressSet(path.c_str(), row.set);
-                break;
-            case RuleKind::WholePattern:
-                LoadWholePatternSet(path.c_str(), row.set);
-                break;
-        }
+        LoadRuleSet(path.c_str(), row.set, row.kind);
     }
 }
 
