@@ -9,12 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "talvo/frame/host.h"
 #include "testing/temp_folder.h"
 
 namespace testkit {
 
-using HostCommand = int32_t(TALVO_HOST_CALL*)(TalvoWindow, TalvoWindow, char*, char*, TalvoBool, TalvoBool);
+// The host's classic data buffer, and the code an export returns when the
+// buffer holds a command for the host to perform.
+inline constexpr std::size_t kClassicBuffer = 900;
+inline constexpr int32_t kCommandAnswered = 2;
 
 struct ExportCall {
     int32_t code = 0;         // what the export returned
@@ -24,8 +26,10 @@ struct ExportCall {
 
 // `text` must fit the buffer with its NUL; the rest of the buffer is filled
 // with `filler`, so a test can see whether the export wrote past its answer.
-inline ExportCall CallExportFull(HostCommand command, std::string_view text,
-                                 std::size_t bufferSize = TALVO_CLASSIC_BUFFER_SIZE, char filler = '\0') {
+// `command` is any export of the host's six-argument form.
+template <typename Command>
+ExportCall CallExportFull(Command command, std::string_view text, std::size_t bufferSize = kClassicBuffer,
+                          char filler = '\0') {
     ExportCall call;
     call.data.assign(bufferSize, filler);
     call.data.assign(text.begin(), text.end());
@@ -38,10 +42,10 @@ inline ExportCall CallExportFull(HostCommand command, std::string_view text,
 
 // The answer text ("var %match = N"), or "code N" when the export returned
 // anything but the command code.
-inline std::string CallExport(HostCommand command, std::string_view text,
-                              std::size_t bufferSize = TALVO_CLASSIC_BUFFER_SIZE) {
+template <typename Command>
+std::string CallExport(Command command, std::string_view text, std::size_t bufferSize = kClassicBuffer) {
     const ExportCall call = CallExportFull(command, text, bufferSize);
-    return call.code == TALVO_ANSWER_COMMAND ? call.Answer() : "code " + std::to_string(call.code);
+    return call.code == kCommandAnswered ? call.Answer() : "code " + std::to_string(call.code);
 }
 
 // A temporary folder made current for the test's lifetime: the library reads
