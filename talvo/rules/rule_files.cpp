@@ -19,17 +19,86 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Ends a piece: its text stops at a NUL, one trailing line feed goes.
-void AppendPiece(const char* bytes, std::size_t length, StringList* list) {
-    char text[kPieceBytes + 1];
-    std::memcpy(text, bytes, length);
-    text[length] = '\0';
-    list->emplace_back(StripNewline(text));
-}
+// Cuts a file's bytes into pieces and, for the rule checker, notes where
+// each piece came from.
+class PieceCutter {
+public:
+    PieceCutter(StringList* list, RuleFileReading* reading) : m_list(list), m_reading(reading) {}
 
-void ReadPieces(std::FILE* file, StringList* list) {
-    char piece[kPieceBytes];
-    std::size_t used = 0;
+    // Answers false once a Ctrl-Z has ended the file.
+    bool Take(char byte) {
+        if (byte == kEndOfFile) {
+            Flush(false);
+            return false;
+        }
+        if (byte == '\r') {
+            return true;
+        }
+        if (m_used == 0) {
+            m_pieceLine = m_line;
+            m_pieceHasNul = false;
+        }
+        m_pieceHasNul |= byte == '\0';
+        m_piece[m_used++] = byte;
+        if (byte == '\n') {
+            ++m_line;
+            Flush(false);
+        } else if (m_used == kPieceBytes) {
+            Flush(true);
+        }
+        return true;
+    }
+
+    // After the last byte: the last piece, and the Ctrl-Z's line when bytes
+    // followed it.
+    void Finish(bool bytesAfterEnd) {
+        Flush(false);
+        if (m_reading == nullptr) {
+            return;
+        }
+        if (bytesAfterEnd) {
+            m_reading->ignoredFromLine = m_line;
+        }
+        // Only a piece that another piece of its line follows was split.
+        if (!m_reading->origins.empty()) {
+            m_reading->origins.back().split = false;
+        }
+    }
+
+private:
+    // Ends a piece: its text stops at a NUL, one trailing line feed goes.
+    void Flush(bool split) {
+        if (m_used == 0) {
+            return;
+        }
+        char text[kPieceBytes + 1];
+        std::memcpy(text, m_piece, m_used);
+        text[m_used] = '\0';
+        m_used = 0;
+        if (m_reading != nullptr) {
+            m_reading->origins.push_back({m_pieceLine, split, m_pieceHasNul});
+        }
+        try {
+            m_list->emplace_back(StripNewline(text));
+        } catch (...) {
+            if (m_reading != nullptr) {
+                m_reading->origins.pop_back();
+            }
+            throw;
+        }
+    }
+
+    StringList* m_list;
+    RuleFileReading* m_reading;
+    char m_piece[kPieceBytes];
+    std::size_t m_used = 0;
+    std::int32_t m_line = 1;
+    std::int32_t m_pieceLine = 1;
+    bool m_pieceHasNul = false;
+};
+
+void ReadPieces(std::FILE* file, StringList* list, RuleFileReading* reading) {
+    PieceCutter cutter(list, reading);
     char chunk[65536];
     for (;;) {
         const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
@@ -37,26 +106,13 @@ void ReadPieces(std::FILE* file, StringList* list) {
             break;
         }
         for (std::size_t i = 0; i < got; ++i) {
-            const char byte = chunk[i];
-            if (byte == kEndOfFile) {
-                if (used > 0) {
-                    AppendPiece(piece, used, list);
-                }
+            if (!cutter.Take(chunk[i])) {
+                cutter.Finish(i + 1 < got || std::fgetc(file) != EOF);
                 return;
-            }
-            if (byte == '\r') {
-                continue;
-            }
-            piece[used++] = byte;
-            if (byte == '\n' || used == kPieceBytes) {
-                AppendPiece(piece, used, list);
-                used = 0;
             }
         }
     }
-    if (used > 0) {
-        AppendPiece(piece, used, list);
-    }
+    cutter.Finish(false);
 }
 
 // The pattern and exception fields of a piece; absent fields are empty.
@@ -135,20 +191,9 @@ void LoadRuleSet(const char* path, std::int32_t setNumber, RuleKind kind) {
         record->words = nullptr;
         record->exceptions = nullptr;
         set[i] = record;
-        const std::string& piece = pieces[i];
-        bool made = true;
+        bool made = false;
         try {
-            switch (kind) {
-                case RuleKind::Pattern:
-                    FillPatternRecord(record, Field(piece, 1), Field(piece, 2));
-                    break;
-                case RuleKind::Address:
-                    FillAddressRecord(record, Field(piece, 1), Field(piece, 2));
-                    break;
-                case RuleKind::WholePattern:
-                    made = FillWholePatternRecord(record, Field(piece, 1));
-                    break;
-            }
+            made = FillRuleRecord(record, kind, pieces[i]);
         } catch (...) {
             // A half-filled record would catch more than its rule says.
             DropRecord(set, i, store);
@@ -172,7 +217,24 @@ std::string RuleFilePath(const char* extension) {
     return path;
 }
 
-void ReadRuleFile(const char* path, StringList* list) noexcept {
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece) {
+    switch (kind) {
+        case RuleKind::Pattern:
+            FillPatternRecord(record, Field(piece, 1), Field(piece, 2));
+            return true;
+        case RuleKind::Address:
+            FillAddressRecord(record, Field(piece, 1), Field(piece, 2));
+            return true;
+        case RuleKind::WholePattern:
+            return FillWholePatternRecord(record, Field(piece, 1));
+    }
+    return false;
+}
+
+void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) noexcept {
+    if (reading != nullptr) {
+        *reading = RuleFileReading{};
+    }
     if (path == nullptr || list == nullptr) {
         return;
     }
@@ -180,8 +242,11 @@ void ReadRuleFile(const char* path, StringList* list) noexcept {
     if (!file) {
         return;
     }
+    if (reading != nullptr) {
+        reading->found = true;
+    }
     try {
-        ReadPieces(file.get(), list);
+        ReadPieces(file.get(), list, reading);
     } catch (...) {
         // Out of memory while appending: the pieces read so far stay.
     }

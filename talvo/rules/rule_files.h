@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "talvo/rules/rule_store.h"
+
 namespace talvo {
 
 using StringList = std::vector<std::string>;
@@ -38,12 +40,41 @@ inline constexpr RuleFileRow kRuleFiles[] = {
 // "Talvo/Rules/Talvo._alt" (backslashes on Windows) for the extension "_alt".
 std::string RuleFilePath(const char* extension);
 
+// The encoding a rule file was read in.
+enum class RuleFileEncoding { Cp1251, Utf8, Utf8Bom, Utf16Le, Utf16Be };
+
+// Where one piece came from, for the rule checker.
+struct RulePieceOrigin {
+    std::int32_t line;  // 1-based line of the file the piece starts on
+    bool split;         // the piece ended because it reached 512 characters (not
+                        // at a line end), so the line goes on in the next piece
+    bool cutAtNul;      // a NUL ended its text
+};
+
+// What reading one rule file found besides its pieces.
+struct RuleFileReading {
+    bool found = false;  // the file could be opened
+    RuleFileEncoding encoding = RuleFileEncoding::Cp1251;
+    std::vector<RulePieceOrigin> origins;  // one per piece appended, in order
+    std::int32_t ignoredFromLine = 0;      // Ctrl-Z ended the file with more bytes after it: the line
+                                           // the Ctrl-Z stands on; 0 when nothing was ignored
+};
+
 // Appends the file's line pieces to `list`, read as text: every CR dropped,
 // Ctrl-Z ends the file, a piece ends after a line feed or after 512 bytes, a
 // NUL ends a piece's text, one trailing line feed removed (a lone one stays).
 // A missing or unreadable file adds nothing. Running out of memory ends the
 // reading; the pieces appended until then stay.
-void ReadRuleFile(const char* path, StringList* list) noexcept;
+// `reading`, when given, is reset and then tells what the reading found; its
+// origins match the pieces appended one for one, also when memory ran out.
+void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading = nullptr) noexcept;
+
+// Fills `record`, whose two lists are null, from one piece read as a rule of
+// `kind`: the one way the loaders make a record, also used by the rule
+// checker. Answers false, with both lists null, when the whole-pattern word
+// could not be made (out of memory). Throws TokenizeOutOfMemory; lists made
+// before the throw stay in `record` for the caller to free.
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece);
 
 // Fills the slot `set` (0..15) from the file at `path`, reading each piece
 // as a rule of `kind`, and adds the number of pieces read to entryCount.

@@ -70,6 +70,59 @@ TEST(RuleFiles, ReadRuleFileCutsPieces) {
     EXPECT_EQ(talvo::RuleFilePath("_alt"), "Talvo/Rules/Talvo._alt");
 }
 
+// Each piece's origin as "<line>", with "s" when the line goes on in the
+// next piece and "n" when a NUL cut its text; blank-separated.
+std::string Origins(const talvo::RuleFileReading& reading) {
+    std::string text;
+    for (const talvo::RulePieceOrigin& origin : reading.origins) {
+        text += (text.empty() ? "" : " ") + std::to_string(origin.line) + (origin.split ? "s" : "") +
+                (origin.cutAtNul ? "n" : "");
+    }
+    return text;
+}
+
+TEST(RuleFiles, ReadRuleFileTellsWhereEachPieceCameFrom) {
+    const std::string x512(512, 'x');
+    struct Case {
+        std::string bytes;
+        std::string origins;
+        std::int32_t ignoredFromLine;
+    } cases[] = {
+        {"a\n\nb\n", "1 2 3", 0},
+        {"a\r\nb", "1 2", 0},
+        {std::string(1100, 'y') + "\nz\n", "1s 1s 1 2", 0},
+        {x512 + "\n", "1s 1", 0},             // the line feed is a piece of its own
+        {x512, "1", 0},                        // nothing of the line follows
+        {x512 + "\r\x1A", "1", 0},
+        {std::string(511, 'z') + "\r\n", "1", 0},
+        {std::string("ab\0cd\n\0\nef", 10), "1n 2n 3", 0},
+        {"a\nb\x1A", "1 2", 0},              // a last Ctrl-Z ignores nothing
+        {"a\nb\x1A\r\n", "1 2", 2},
+        {"a\n\x1A" "b\n", "1", 2},
+        {"\x1A" "b", "", 1},
+        {"", "", 0},
+    };
+    testkit::RuleFolder folder;
+    for (const Case& c : cases) {
+        folder.Write("rules.txt", c.bytes);
+        Strings pieces;
+        talvo::RuleFileReading reading;
+        reading.ignoredFromLine = 99;
+        talvo::ReadRuleFile("rules.txt", &pieces, &reading);
+        EXPECT_TRUE(reading.found);
+        EXPECT_EQ(Origins(reading), c.origins) << c.bytes;
+        EXPECT_EQ(reading.origins.size(), pieces.size()) << c.bytes;
+        EXPECT_EQ(reading.ignoredFromLine, c.ignoredFromLine) << c.bytes;
+        EXPECT_EQ(reading.encoding, talvo::RuleFileEncoding::Cp1251);
+    }
+    talvo::RuleFileReading reading;
+    reading.found = true;
+    Strings pieces;
+    talvo::ReadRuleFile("missing.txt", &pieces, &reading);
+    EXPECT_FALSE(reading.found);
+    EXPECT_TRUE(reading.origins.empty());
+}
+
 TEST(RuleFiles, EachKindMakesItsRecords) {
     testkit::RuleFolder folder;
     folder.WriteRules("_cur",  // pattern kind, set 3
