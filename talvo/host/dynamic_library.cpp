@@ -1,5 +1,10 @@
 #include "talvo/host/dynamic_library.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
 #if defined(_WIN32)
 #include <io.h>
 #include <stdio.h>
@@ -45,6 +50,26 @@ const char* LibraryFileName() { return "Talvo.dll"; }
 
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 
+std::string AbsolutePath(const std::string& path) {
+    char* full = _fullpath(nullptr, path.empty() ? "." : path.c_str(), 0);
+    if (full == nullptr) {
+        return path;
+    }
+    std::string absolute(full);
+    std::free(full);
+    return absolute;
+}
+
+PathKind KindOfPath(const std::string& path) {
+    struct _stat status;
+    if (_stat(path.c_str(), &status) != 0) {
+        return errno == ENOENT ? PathKind::Missing : PathKind::Unreachable;
+    }
+    return (status.st_mode & _S_IFMT) == _S_IFDIR ? PathKind::Folder : PathKind::File;
+}
+
+bool FolderCanBeSearched(const std::string&) { return true; }
+
 #else
 
 std::unique_ptr<DynamicLibrary> DynamicLibrary::Open(const std::string& path, std::string& error) {
@@ -75,6 +100,35 @@ std::string ExecutableFolder() {
 const char* LibraryFileName() { return "libtalvo.so"; }
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
+
+std::string AbsolutePath(const std::string& path) {
+    const std::string given = path.empty() ? "." : path;
+    if (char* resolved = realpath(given.c_str(), nullptr)) {
+        std::string absolute(resolved);
+        std::free(resolved);
+        return absolute;
+    }
+    if (given.front() == '/') {
+        return given;
+    }
+    char* current = getcwd(nullptr, 0);
+    if (current == nullptr) {
+        return given;
+    }
+    std::string absolute(current);
+    std::free(current);
+    return absolute + (absolute.back() == '/' ? "" : "/") + given;
+}
+
+PathKind KindOfPath(const std::string& path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::Unreachable;
+    }
+    return S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::File;
+}
+
+bool FolderCanBeSearched(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
 
 #endif
 

@@ -1,5 +1,7 @@
 #include "talvo/host/host_session.h"
 
+#include "talvo/host/rule_check.h"
+
 #include <algorithm>
 #include <cstring>
 #include <istream>
@@ -38,14 +40,20 @@ std::string Usage() {
     return std::string(
                "usage: talvo-host [--library PATH] [--buffer-size N] [-v] EXPORT [TEXT...]\n"
                "       talvo-host [--library PATH] [--buffer-size N] [-v] < calls\n"
+               "       talvo-host --check [FOLDER]\n"
                "Calls EXPORT (LoadRules, RuleFilter or Magic) of the Talvo library with TEXT in\n"
                "a data buffer of N bytes (default 900), as the chat client does, and prints the\n"
                "buffer the library leaves behind. Without EXPORT every input line is one call,\n"
-               "\"EXPORT TEXT\". -v also prints the return code and what the client does with it.\n"
+               "\"EXPORT TEXT\", and gets one output line: the buffer, \"error: ...\" for a refused\n"
+               "call, an empty line for an empty one. -v also writes each call and its return\n"
+               "code to standard error, after LoadRules the rules folder and its files.\n"
                "The library is PATH, else ") +
            LibraryFileName() +
            " beside talvo-host, else one folder up.\n"
-           "Exit status 2: the library could not be loaded, or a call was refused.\n";
+           "Exit status 2: the library could not be loaded, or a call was refused.\n"
+           "--check reads the rule files under FOLDER (default: the current folder) as\n"
+           "LoadRules does and reports each file and every suspicious line; exit status\n"
+           "0 clean, 1 warnings, 2 the rules folder cannot be read.\n";
 }
 
 bool ParseSize(std::string_view text, std::size_t& size) {
@@ -126,47 +134,72 @@ HostSession::~HostSession() {
     }
 }
 
-bool HostSession::Call(const std::string& exportName, const std::string& text, std::ostream& out,
-                       std::ostream& err) {
+std::string HostSession::RefusalOf(const std::string& exportName, const std::string& text) const {
     if (!IsCommandExport(exportName)) {
-        err << "talvo-host: unknown export \"" << exportName
-            << "\" (known: LoadRules, RuleFilter, Magic)\n";
-        return false;
+        return "unknown export \"" + exportName + "\" (known: LoadRules, RuleFilter, Magic)";
     }
-    const auto command = ExportOf<CommandExport>(*m_library, exportName.c_str());
-    if (command == nullptr) {
-        err << "talvo-host: the library has no export \"" << exportName << "\"\n";
-        return false;
+    if (ExportOf<CommandExport>(*m_library, exportName.c_str()) == nullptr) {
+        return "the library has no export \"" + exportName + "\"";
     }
     if (text.find('\0') != std::string::npos) {
-        err << "talvo-host: the text of " << exportName << " holds a NUL byte, which a script cannot pass\n";
-        return false;
+        return "the text of " + exportName + " holds a NUL byte, which a script cannot pass";
     }
     if (text.size() + 1 > m_options.bufferSize) {
-        err << "talvo-host: the text of " << exportName << " has " << text.size()
-            << " bytes; with its NUL it does not fit the " << m_options.bufferSize
-            << "-byte data buffer\n";
-        return false;
+        return "the text of " + exportName + " has " + std::to_string(text.size()) +
+               " bytes; with its NUL it does not fit the " + std::to_string(m_options.bufferSize) +
+               "-byte data buffer";
     }
+    return std::string();
+}
+
+void HostSession::Explain(int code, std::ostream& err) {
+    err << "< " << code;
+    if (std::find(m_explainedCodes.begin(), m_explainedCodes.end(), code) == m_explainedCodes.end()) {
+        m_explainedCodes.push_back(code);
+        err << ": the host " << ReturnCodeMeaning(code);
+    }
+    err << "\n";
+}
+
+void HostSession::Call(const std::string& exportName, const std::string& text, std::ostream& out,
+                       std::ostream& err) {
+    const auto command = ExportOf<CommandExport>(*m_library, exportName.c_str());
     std::vector<char> data(m_options.bufferSize, '\0');
     std::vector<char> parms(m_options.bufferSize, '\0');
     std::memcpy(data.data(), text.c_str(), text.size() + 1);
     if (m_options.verbose) {
-        out << "> " << exportName << " \"" << text << "\"\n";
+        out.flush();
+        err << "> " << exportName << " \"" << text << "\"\n";
     }
     const int32_t code = command(nullptr, nullptr, data.data(), parms.data(), 0, 0);
     // The library must leave a NUL inside the buffer; never read past it.
     const auto end = std::find(data.begin(), data.end(), '\0');
     out << std::string(data.begin(), end) << "\n";
     if (m_options.verbose) {
-        out << "< " << code << ": the host " << ReturnCodeMeaning(code) << "\n";
+        out.flush();
+        Explain(code, err);
+        if (exportName == "LoadRules") {
+            const RuleFolderReport report = CheckRuleFolder(std::string(), false);
+            if (report.problem.empty()) {
+                PrintRuleFiles(report, err);
+            } else {
+                err << "folder " << report.folder << "\nwarning: the rules folder cannot be read ("
+                    << report.problem << "), so every rule set is empty\n";
+            }
+        }
     }
-    return true;
 }
+
+namespace {
+
+bool IsBlankLine(const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; }
+
+}  // namespace
 
 int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& out,
             std::ostream& err, bool interactive) {
     HostOptions options;
+    bool check = false;
     int next = 1;
     for (; next < argc; ++next) {
         const std::string_view argument = argv[next];
@@ -180,6 +213,8 @@ int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& o
                     << "\n";
                 return kExitRefused;
             }
+        } else if (argument == "--check") {
+            check = true;
         } else if (argument == "--help" || argument == "-h") {
             out << Usage();
             return 0;
@@ -191,6 +226,14 @@ int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& o
         }
     }
 
+    if (check) {
+        if (argc - next > 1) {
+            err << "talvo-host: --check takes one FOLDER at most\n" << Usage();
+            return kExitRefused;
+        }
+        return RunRuleCheck(next < argc ? argv[next] : "", out, err);
+    }
+
     std::string error;
     std::unique_ptr<HostSession> session = HostSession::Open(options, error);
     if (!session) {
@@ -198,33 +241,48 @@ int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& o
         return kExitRefused;
     }
 
-    bool allMade = true;
     if (next < argc) {
         std::string text;
         for (int i = next + 1; i < argc; ++i) {
             text += (i > next + 1 ? " " : "");
             text += argv[i];
         }
-        allMade = session->Call(argv[next], text, out, err);
-    } else {
-        if (interactive) {
-            err << Usage() << "Reading calls, one a line, until the end of the input.\n";
+        const std::string refusal = session->RefusalOf(argv[next], text);
+        if (!refusal.empty()) {
+            err << "talvo-host: " << refusal << "\n";
+            return kExitRefused;
         }
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            if (line.empty()) {
-                continue;
-            }
+        session->Call(argv[next], text, out, err);
+        out.flush();
+        return 0;
+    }
+    if (interactive) {
+        err << Usage() << "Reading calls, one a line, until the end of the input.\n";
+    }
+    // One output line for every input line, each flushed at once, so that a
+    // script feeding calls one at a time can read each answer as it comes.
+    bool allMade = true;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (IsBlankLine(line)) {
+            out << "\n";
+        } else {
             const std::size_t blank = line.find(' ');
             const std::string name = line.substr(0, blank);
             const std::string text = blank == std::string::npos ? std::string() : line.substr(blank + 1);
-            allMade = session->Call(name, text, out, err) && allMade;
+            const std::string refusal = session->RefusalOf(name, text);
+            if (refusal.empty()) {
+                session->Call(name, text, out, err);
+            } else {
+                out << "error: " << refusal << "\n";
+                allMade = false;
+            }
         }
+        out.flush();
     }
-    out.flush();
     return allMade ? 0 : kExitRefused;
 }
 

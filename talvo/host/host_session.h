@@ -6,12 +6,17 @@
 //
 //   talvo-host [--library PATH] [--buffer-size N] [-v] EXPORT [TEXT...]
 //   talvo-host [--library PATH] [--buffer-size N] [-v]   < calls
+//   talvo-host --check [FOLDER]
 //
 // A call is an export name (LoadRules, RuleFilter or Magic) and the text the
 // script would hand over; several TEXT arguments are joined by one blank. On
 // standard input each line is one call: the export name, one blank, the text.
-// Exit status: 0 when every call was made, 2 when the library could not be
-// loaded or any call was refused.
+// Standard output gets exactly one line for every call: the data buffer, or
+// for a refused line of standard input "error: " and the reason; a line that
+// is empty or all blanks gets an empty line. -v writes the calls and return
+// codes to standard error. Exit status: 0 when every call was made, 2 when the
+// library could not be loaded or any call was refused. --check (rule_check.h)
+// does not load the library.
 
 #include <cstddef>
 #include <iosfwd>
@@ -51,18 +56,25 @@ public:
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
 
-    // Makes one call and prints the data buffer (and with -v the code and its
-    // meaning) to `out`. Answers false, with a message to `err`, when the call
-    // was refused: unknown export, export missing from the library, or a text
-    // that does not fit the data buffer.
-    bool Call(const std::string& exportName, const std::string& text, std::ostream& out,
-              std::ostream& err);
+    // Why the call cannot be made (unknown export, export missing from the
+    // library, a NUL in the text, a text that does not fit the data buffer),
+    // as one line without a line end; empty when it can.
+    std::string RefusalOf(const std::string& exportName, const std::string& text) const;
+
+    // Makes one call that RefusalOf allows and prints the data buffer to
+    // `out` as one line. With -v the call and its return code go to `err`
+    // (the code's meaning the first time it comes), and after LoadRules the
+    // rules folder and each file's entry count, as the rule checker reads
+    // them. `out` is flushed before anything goes to `err`.
+    void Call(const std::string& exportName, const std::string& text, std::ostream& out, std::ostream& err);
 
 private:
     HostSession(std::unique_ptr<DynamicLibrary> library, const HostOptions& options);
+    void Explain(int code, std::ostream& err);
     std::unique_ptr<DynamicLibrary> m_library;
     HostOptions m_options;
     TalvoLoadInfo m_loadInfo{};
+    std::vector<int> m_explainedCodes;
 };
 
 // The whole program: parses the arguments, makes the calls from them or from

@@ -1,0 +1,322 @@
+#include "talvo/host/rule_check.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "talvo/host/dynamic_library.h"
+#include "talvo/rules/rule_filter.h"
+
+namespace talvo_host {
+namespace {
+
+using talvo::RuleKind;
+
+constexpr std::size_t kShownTextBytes = 60;
+
+const char* KindName(RuleKind kind) {
+    switch (kind) {
+        case RuleKind::Pattern:
+            return "pattern";
+        case RuleKind::Address:
+            return "address";
+        case RuleKind::WholePattern:
+            return "whole-pattern";
+    }
+    return "?";
+}
+
+const char* EncodingName(talvo::RuleFileEncoding encoding) {
+    switch (encoding) {
+        case talvo::RuleFileEncoding::Cp1251:
+            return "cp1251";
+        case talvo::RuleFileEncoding::Utf8:
+            return "utf-8";
+        case talvo::RuleFileEncoding::Utf8Bom:
+            return "utf-8-bom";
+        case talvo::RuleFileEncoding::Utf16Le:
+            return "utf-16le";
+        case talvo::RuleFileEncoding::Utf16Be:
+            return "utf-16be";
+    }
+    return "?";
+}
+
+const char* StateName(RuleFileState state) {
+    switch (state) {
+        case RuleFileState::Found:
+            return "found";
+        case RuleFileState::Missing:
+            return "missing";
+        case RuleFileState::Unreadable:
+            return "unreadable";
+    }
+    return "?";
+}
+
+// The text as it appears in a report line: quoted, control bytes visible.
+std::string Shown(const std::string& text) {
+    std::string shown = "\"";
+    for (std::size_t i = 0; i < text.size() && i < kShownTextBytes; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte == '"' || byte == '\\') {
+            shown += '\\';
+            shown += static_cast<char>(byte);
+        } else if (byte < 32 || byte == 127) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            shown += escape;
+        } else {
+            shown += static_cast<char>(byte);
+        }
+    }
+    shown += '"';
+    if (text.size() > kShownTextBytes) {
+        shown += "...";
+    }
+    return shown;
+}
+
+bool HasWildcard(const char* word) {
+    for (; *word != '\0'; ++word) {
+        if (*word == '*' || *word == '?') {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Quoted(const char* word) { return "\"" + std::string(word) + "\""; }
+
+EntryJudgement Judged(const char* code, std::string explanation) {
+    EntryJudgement judgement;
+    judgement.code = code;
+    judgement.explanation = std::move(explanation);
+    return judgement;
+}
+
+// The judgement of a record the loaders made. The order matters: a group of
+// blanks ends every search at the entry before its words are looked at.
+EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
+    int groupNumber = 0;
+    for (const talvo::TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
+        ++groupNumber;
+        if (!talvo::TokenList(talvo::Tokenize(group->text, ' '))) {
+            return Judged("never-catches", "exception group " + std::to_string(groupNumber) +
+                                               " is made of blanks only, which stops the entry from catching any text");
+        }
+    }
+    if (kind == RuleKind::WholePattern) {
+        const std::string mask = record.words->text;
+        if (mask.empty()) {
+            return Judged("never-catches", "the mask is empty and only an empty text matches it");
+        }
+        if (mask.front() == ' ' || mask.back() == ' ') {
+            return Judged("never-catches", std::string("the mask ") + (mask.front() == ' ' ? "begins" : "ends") +
+                                               " with a blank, which belongs to it: only a text that " +
+                                               (mask.front() == ' ' ? "begins" : "ends") +
+                                               " with a blank matches, and a file name does not");
+        }
+        return {};
+    }
+    if (record.words == nullptr) {
+        return Judged("catches-every-text",
+                      record.exceptions == nullptr
+                          ? "the pattern field holds no words, so the entry catches every text"
+                          : "the pattern field holds no words, so the entry catches every text that none of "
+                            "its exception groups matches");
+    }
+    for (const talvo::TokenNode* word = record.words; word != nullptr; word = word->next) {
+        if (kind == RuleKind::Address && word->text[0] == '!') {
+            const bool onlyWord = word == record.words && word->next == nullptr;
+            return Judged("never-catches",
+                          "the word " + Quoted(word->text) +
+                              " matches only a text that begins with \"!\", and no nick!user@host address does" +
+                              (std::string(word->text) != "!*" ? ""
+                               : onlyWord ? " (a pattern field of blanks only becomes \"!*\")"
+                                          : " (a blank at the end of a bare nickname parts it from the \"!*\" "
+                                            "added to it)"));
+        }
+    }
+    // A word without wildcards matches one text only (in any letter case).
+    // The entry catches nothing when it does not catch that text.
+    for (const talvo::TokenNode* word = record.words; word != nullptr; word = word->next) {
+        if (HasWildcard(word->text)) {
+            continue;
+        }
+        if (talvo::TestRule(&record, word->text)) {
+            break;
+        }
+        const talvo::RuleRecord wordsOnly{record.words, nullptr};
+        return Judged("never-catches",
+                      "the word " + Quoted(word->text) + " has no wildcard, so only the text " + Quoted(word->text) +
+                          " matches it, and " +
+                          (talvo::TestRule(&wordsOnly, word->text)
+                               ? "an exception group of the entry matches that text"
+                               : "the other words do not (every word must match the whole text; put \"*\" "
+                                 "around a word to find it inside one)"));
+    }
+    return {};
+}
+
+void AddWarning(RuleFolderReport& report, const talvo::RuleFileRow& row, std::int32_t line, const char* code,
+                const std::string& text, const std::string& explanation) {
+    report.warnings.push_back({std::string("Talvo.") + row.extension, line, code, text, explanation});
+}
+
+void AddLineWarnings(RuleFolderReport& report, const talvo::RuleFileRow& row, const talvo::StringList& pieces,
+                     const talvo::RuleFileReading& reading) {
+    const std::size_t count = reading.origins.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const talvo::RulePieceOrigin& origin = reading.origins[i];
+        const bool startsLine = i == 0 || !reading.origins[i - 1].split;
+        if (startsLine && origin.split) {
+            std::size_t last = i;
+            while (reading.origins[last].split) {
+                ++last;
+            }
+            AddWarning(report, row, origin.line, "split-at-512", pieces[i],
+                       "the line is longer than 512 characters and was read as " + std::to_string(last - i + 1) +
+                           " entries, " + std::to_string(i + 1) + " to " + std::to_string(last + 1));
+        }
+        if (origin.cutAtNul) {
+            AddWarning(report, row, origin.line, "cut-at-nul", pieces[i],
+                       "a NUL byte ends the entry's text; the bytes after it in the piece are not read");
+        }
+        const EntryJudgement judgement = JudgeEntry(row.kind, pieces[i]);
+        if (judgement.code != nullptr) {
+            AddWarning(report, row, origin.line, judgement.code, pieces[i], judgement.explanation);
+        }
+    }
+    if (reading.ignoredFromLine > 0) {
+        std::string kept;
+        if (count > 0 && reading.origins[count - 1].line == reading.ignoredFromLine) {
+            kept = pieces[count - 1];
+        }
+        AddWarning(report, row, reading.ignoredFromLine, "ignored-after-ctrl-z", kept,
+                   "a Ctrl-Z (byte 26) ends the file here; nothing after it is read");
+    }
+}
+
+std::string Joined(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == talvo::kPathSeparator) {
+        return folder + name;
+    }
+    return folder + talvo::kPathSeparator + name;
+}
+
+std::string RulesFolderProblem(const std::string& base, const std::string& rules) {
+    const PathKind baseKind = KindOfPath(base.empty() ? "." : base);
+    if (baseKind != PathKind::Folder) {
+        return baseKind == PathKind::Missing ? "the folder " + base + " does not exist"
+                                             : "the folder " + base + " cannot be read";
+    }
+    switch (KindOfPath(rules)) {
+        case PathKind::Missing:
+            return "it does not exist";
+        case PathKind::File:
+            return "it is not a folder";
+        case PathKind::Unreachable:
+            return "it cannot be reached";
+        case PathKind::Folder:
+            break;
+    }
+    return FolderCanBeSearched(rules) ? std::string() : "its files may not be opened";
+}
+
+}  // namespace
+
+EntryJudgement JudgeEntry(RuleKind kind, const std::string& piece) {
+    talvo::RuleRecord record{nullptr, nullptr};
+    bool made = false;
+    try {
+        made = talvo::FillRuleRecord(&record, kind, piece);
+    } catch (...) {
+        made = false;
+    }
+    const talvo::TokenList words(record.words);
+    const talvo::TokenList exceptions(record.exceptions);
+    if (!made) {
+        return {};
+    }
+    try {
+        return JudgeRecord(kind, record);
+    } catch (...) {
+        return {};  // out of memory: no judgement, rather than a wrong one
+    }
+}
+
+RuleFolderReport CheckRuleFolder(const std::string& base, bool lineWarnings) {
+    RuleFolderReport report;
+    const std::string relativeRules =
+        std::string("Talvo") + talvo::kPathSeparator + "Rules";
+    report.folder = Joined(AbsolutePath(base), relativeRules);
+    report.problem = RulesFolderProblem(base, base.empty() ? relativeRules : Joined(base, relativeRules));
+    if (!report.problem.empty()) {
+        return report;
+    }
+    for (const talvo::RuleFileRow& row : talvo::kRuleFiles) {
+        const std::string path = Joined(base, talvo::RuleFilePath(row.extension));
+        talvo::StringList pieces;
+        talvo::RuleFileReading reading;
+        const PathKind kind = KindOfPath(path);
+        if (kind == PathKind::File) {
+            talvo::ReadRuleFile(path.c_str(), &pieces, &reading);
+        }
+        RuleFileState state = RuleFileState::Missing;
+        if (reading.found) {
+            state = RuleFileState::Found;
+        } else if (kind != PathKind::Missing) {
+            state = RuleFileState::Unreadable;
+        }
+        report.files.push_back({&row, state, reading.encoding, pieces.size()});
+        if (!lineWarnings) {
+            continue;
+        }
+        if (state == RuleFileState::Unreadable) {
+            AddWarning(report, row, 0, "unreadable", "",
+                       kind == PathKind::Folder ? "a folder stands where the file should be; LoadRules reads it "
+                                                  "as an empty set"
+                                                : "the file is there but cannot be opened; LoadRules reads it "
+                                                  "as an empty set");
+        }
+        AddLineWarnings(report, row, pieces, reading);
+    }
+    return report;
+}
+
+void PrintRuleFiles(const RuleFolderReport& report, std::ostream& out) {
+    out << "folder " << report.folder << "\n";
+    for (const RuleFileReport& file : report.files) {
+        out << "file Talvo." << file.row->extension << " set=" << file.row->set << " kind=" << KindName(file.row->kind)
+            << " " << StateName(file.state);
+        if (file.state == RuleFileState::Found) {
+            out << " encoding=" << EncodingName(file.encoding);
+        }
+        out << " entries=" << file.entries << "\n";
+    }
+}
+
+int RunRuleCheck(const std::string& base, std::ostream& out, std::ostream& err) {
+    const RuleFolderReport report = CheckRuleFolder(base, true);
+    PrintRuleFiles(report, out);
+    if (!report.problem.empty()) {
+        out.flush();
+        err << "talvo-host: cannot read the rules folder " << report.folder << ": " << report.problem << "\n";
+        return kCheckCannotRead;
+    }
+    for (const RuleWarning& warning : report.warnings) {
+        out << "warning " << warning.file << ":" << warning.line << " " << warning.code << " "
+            << Shown(warning.text) << ": " << warning.explanation << "\n";
+    }
+    std::size_t counts[3] = {0, 0, 0};
+    std::size_t entries = 0;
+    for (const RuleFileReport& file : report.files) {
+        ++counts[static_cast<int>(file.state)];
+        entries += file.entries;
+    }
+    out << "summary found=" << counts[0] << " missing=" << counts[1] << " unreadable=" << counts[2]
+        << " entries=" << entries << " warnings=" << report.warnings.size() << "\n";
+    return report.warnings.empty() ? kCheckClean : kCheckWarnings;
+}
+
+}  // namespace talvo_host
