@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Talvo.dll and talvo-host.exe for 32-bit and 64-bit Windows with the
-# MinGW-w64 cross compilers and collects them, with a README and the example
-# script, into dist/win32/, dist/win64/ and one zip each. Safe to run again:
-# it rebuilds what changed and replaces only the files it made itself.
+# MinGW-w64 cross compilers and collects them, with a README, the example
+# script and the sample rule files, into dist/win32/, dist/win64/ and one zip
+# each. Safe to run again: it rebuilds what changed and replaces only the
+# files it made itself.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,6 +18,8 @@ done
 
 jobs="${JOBS:-2}"
 example="docs/talvo-example.mrc"
+readme="docs/windows-readme.txt"
+samples="talvo/samples"
 
 # Windows users open these files with Notepad and the client: CRLF line ends.
 to_crlf() {
@@ -26,34 +29,7 @@ to_crlf() {
 write_readme() {
   local bits="$1" out="$2" tmp
   tmp="$(mktemp)"
-  cat >"$tmp" <<EOF
-Talvo for ${bits}-bit Windows
-=========================
-
-Talvo.dll         the library for the chat client (${bits}-bit)
-talvo-host.exe    a console host that loads Talvo.dll beside it and calls its
-                  exports, for trying rule files without the client:
-                    talvo-host.exe RuleFilter 13 1 buy cheap pills now
-                    talvo-host.exe Magic nick!~user@host 3
-talvo-example.mrc an example script for the chat client
-
-Installing
-----------
-1. Put Talvo.dll where your scripts can reach it, e.g. beside the client's
-   program file or beside the script that loads it.
-2. Make the folder Talvo\\Rules in the client's current folder (normally
-   the folder it starts in) and put the rule files there:
-   Talvo._alt Talvo._avo Talvo._chn Talvo._cur Talvo._file Talvo._frd
-   Talvo._name Talvo._nck Talvo._prv Talvo._qp Talvo._rep Talvo._rsp
-   Talvo._spm Talvo._sus Talvo._vfi
-   Missing files are simply empty rule sets.
-3. Load talvo-example.mrc in the client's script editor and adapt it.
-
-The classic client loads 32-bit DLLs only; use the 64-bit build only with a
-client that is itself 64-bit.
-
-The DLL needs no other DLL than those of Windows itself.
-EOF
+  sed -e "s/@BITS@/${bits}/g" "$readme" >"$tmp"
   to_crlf "$tmp" "$out"
   rm -f "$tmp"
 }
@@ -85,10 +61,16 @@ build_one() {
   done
   write_readme "$bits" "$out/README.txt"
   to_crlf "$example" "$out/talvo-example.mrc"
+  # The samples folder is ours alone: made afresh, so no stale rule survives.
+  rm -rf "$out/samples"
+  mkdir -p "$out/samples/Talvo/Rules"
+  for src in "$samples"/Talvo/Rules/Talvo.*; do
+    to_crlf "$src" "$out/samples/Talvo/Rules/$(basename "$src")"
+  done
 
   # A fresh zip each time, so that no stale member survives.
   rm -f "$zipfile"
-  (cd "$out" && zip -q -X "../$(basename "$zipfile")" Talvo.dll talvo-host.exe README.txt talvo-example.mrc)
+  (cd "$out" && zip -q -X -r "../$(basename "$zipfile")" Talvo.dll talvo-host.exe README.txt talvo-example.mrc samples)
   echo "build-windows: $out and $zipfile ready"
 }
 

@@ -87,6 +87,18 @@ bool HasWildcard(const char* word) {
 
 std::string Quoted(const char* word) { return "\"" + std::string(word) + "\""; }
 
+// True for a word that every text of the kind matches: stars only, or in an
+// address set stars around the one "!" every nick!user@host holds.
+bool MatchesEveryText(RuleKind kind, const char* word) {
+    std::string rest;
+    for (const char* byte = word; *byte != '\0'; ++byte) {
+        if (*byte != '*') rest += *byte;
+    }
+    const std::string whole(word);
+    return rest.empty() ||
+           (kind == RuleKind::Address && rest == "!" && whole.front() == '*' && whole.back() == '*');
+}
+
 EntryJudgement Judged(const char* code, std::string explanation) {
     EntryJudgement judgement;
     judgement.code = code;
@@ -100,9 +112,21 @@ EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
     int groupNumber = 0;
     for (const talvo::TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
         ++groupNumber;
-        if (!talvo::TokenList(talvo::Tokenize(group->text, ' '))) {
+        const talvo::TokenList words(talvo::Tokenize(group->text, ' '));
+        if (!words) {
             return Judged("never-catches", "exception group " + std::to_string(groupNumber) +
                                                " is made of blanks only, which stops the entry from catching any text");
+        }
+        bool everyText = true;
+        for (const talvo::TokenNode* word = words.get(); word != nullptr && everyText; word = word->next) {
+            everyText = MatchesEveryText(kind, word->text);
+        }
+        if (everyText) {
+            return Judged("never-catches",
+                          "exception group " + std::to_string(groupNumber) + " (" + Quoted(group->text) +
+                              ") matches every " + (kind == RuleKind::Address ? "address" : "text") +
+                              ", so the entry catches none (\"@\" separates exception groups, so an exception "
+                              "cannot hold an \"@\")");
         }
     }
     if (kind == RuleKind::WholePattern) {

@@ -1,0 +1,136 @@
+// talvo-host --check: one row per kind of finding, each in a folder of its
+// own, run through the built program as a user runs it.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "testing/subprocess.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kFolder = "<folder>";  // file contents that make a folder instead
+
+struct Case {
+    const char* what;
+    testkit::Files files;               // paths relative to the folder checked
+    std::vector<std::string> warnings;  // each warning line's start after "warning "
+    int status;
+    std::vector<std::string> arguments = {};  // after --check; "<here>" is the folder
+};
+
+std::string Rules(const std::string& extension) { return "Talvo/Rules/Talvo." + extension; }
+
+std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& start) {
+    std::vector<std::string> lines;
+    for (std::size_t from = 0, end; from < text.size(); from = end + 1) {
+        end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        if (text.compare(from, start.size(), start) == 0) lines.push_back(text.substr(from, end - from));
+    }
+    return lines;
+}
+
+TEST(RuleCheck, ReportsEachKindOfFinding) {
+    const std::string y1100(1100, 'y');
+    const Case cases[] = {
+        {"clean: exceptions, \"-\", blank lines, bare and masked nicknames, a Ctrl-Z at the very end",
+         {{Rules("_spm"), "*free* *offer*\4*not* *free*@*xyz*\r\n\n*cheap*\4-\nhello\n" + std::string(512, 'x')},
+          {Rules("_nck"), "bob\n bob\n*!*@*.example\nb?b\4bub\n\x1A"},
+          {Rules("_file"), "*.exe\n*virus scan*\n"}},
+         {},
+         0},
+        {"catches every text: no words",
+         {{Rules("_spm"), "*a*\n   \n  \4*x*\n\4\4*y*\n"}, {Rules("_nck"), "\4\4\n"}},
+         {"Talvo._nck:1 catches-every-text \"\\x04\\x04\"", "Talvo._spm:2 catches-every-text \"   \"",
+          "Talvo._spm:3 catches-every-text \"  \\x04*x*\""},
+         1},
+        {"never catches: a group of blanks or of stars, dead blanks, words that exclude each other",
+         {{Rules("_spm"), "*a*\4*b*@ \nfree offer\nhello\4*hell*\n*a*\4 -\n*a*\4** *\n*!*\4*!*\n"},
+          {Rules("_avo"), "bob \n   \nbob jim\nbob\4*!*@host\n*!*@host\4*x*!*\n"},
+          {Rules("_file"), "*.exe \n *.scr\n\4\n"}},
+         {"Talvo._avo:1 never-catches \"bob \"", "Talvo._avo:2 never-catches \"   \"",
+          "Talvo._avo:3 never-catches \"bob jim\"", "Talvo._avo:4 never-catches \"bob\\x04*!*@host\"",
+          "Talvo._file:1 never-catches \"*.exe \"",
+          "Talvo._file:2 never-catches \" *.scr\"", "Talvo._file:3 never-catches \"\\x04\"",
+          "Talvo._spm:1 never-catches \"*a*\\x04*b*@ \"", "Talvo._spm:2 never-catches \"free offer\"",
+          "Talvo._spm:3 never-catches \"hello\\x04*hell*\"", "Talvo._spm:5 never-catches \"*a*\\x04** *\""},
+         1},
+        {"split at 512, once for each line",
+         {{Rules("_spm"), "*a*\n" + y1100 + "\n" + std::string(512, 'x') + "\r\n"}},
+         {"Talvo._spm:2 split-at-512 \"yyyyyyyy", "Talvo._spm:3 split-at-512 \"xxxxxxxx"},
+         1},
+        {"cut at a NUL", {{Rules("_spm"), std::string("*a*\n*b\0c*\n", 9)}}, {"Talvo._spm:2 cut-at-nul \"*b\""}, 1},
+        {"ignored after a Ctrl-Z",
+         {{Rules("_spm"), "*a*\n*b*\x1A*c*\n*d*\n"}},
+         {"Talvo._spm:2 ignored-after-ctrl-z \"*b*\""},
+         1},
+        {"a folder in a file's place", {{Rules("_qp"), kFolder}}, {"Talvo._qp:0 unreadable \"\""}, 1},
+        {"the folder named", {{Rules("_spm"), "   \n"}}, {"Talvo._spm:1 catches-every-text"}, 1, {"<here>"}},
+        {"no Talvo/Rules folder", {{"Talvo/other", "x"}}, {}, 2},
+        {"Talvo/Rules is a file", {{"Talvo/Rules", "x"}}, {}, 2},
+        {"the folder named does not exist", {}, {}, 2, {"<here>/missing"}},
+        {"two folders named", {}, {}, 2, {"<here>", "<here>"}},
+    };
+    for (const Case& c : cases) {
+        testkit::TempFolder folder("talvo-check");
+        for (const auto& [path, bytes] : c.files) {
+            if (bytes == kFolder) {
+                fs::create_directories(folder.Path() / path);
+            } else {
+                folder.Write(path, bytes);
+            }
+        }
+        fs::create_directories(folder.Path() / "elsewhere");
+        std::vector<std::string> argv{TALVO_HOST_PATH, "--check"};
+        for (std::string argument : c.arguments) {
+            argv.push_back(argument.replace(0, 6, folder.Path().native()));
+        }
+        // Run from another folder when one is named, so only the name leads there.
+        const testkit::RunResult run =
+            testkit::Run(argv, {}, c.arguments.empty() ? folder.Path().native() : folder / "elsewhere");
+        SCOPED_TRACE(std::string(c.what) + "\n" + run.out + run.err);
+        EXPECT_EQ(run.status, c.status);
+        const std::vector<std::string> warnings = LinesStartingWith(run.out, "warning ");
+        ASSERT_EQ(warnings.size(), c.warnings.size());
+        for (std::size_t i = 0; i < warnings.size(); ++i) {
+            EXPECT_EQ(warnings[i].compare(8, c.warnings[i].size(), c.warnings[i]), 0) << warnings[i];
+        }
+        const std::string folderLine = "folder " + (fs::canonical(folder.Path()) / "Talvo/Rules").native();
+        if (c.arguments.size() < 2) {
+            EXPECT_EQ(LinesStartingWith(run.out, "folder ").size(), 1u);
+        }
+        if (c.status != 2) {
+            EXPECT_EQ(LinesStartingWith(run.out, "folder ").at(0), folderLine);
+            EXPECT_EQ(LinesStartingWith(run.out, "file ").size(), 15u);
+            EXPECT_EQ(LinesStartingWith(run.out, "summary ").size(), 1u);
+        } else {
+            EXPECT_NE(run.err.find("talvo-host: "), std::string::npos);
+        }
+    }
+}
+
+// The file lines and the summary of the one case a user sees most.
+TEST(RuleCheck, TellsEachFileAndTheSummary) {
+    testkit::TempFolder folder("talvo-check");
+    folder.Write(Rules("_spm"), "*a*\n\n*b*\4*c*");
+    folder.Write(Rules("_nck"), "");
+    fs::create_directories(folder.Path() / Rules("_cur"));
+    const testkit::RunResult run = testkit::Run({TALVO_HOST_PATH, "--check"}, {}, folder.Path().native());
+    const std::vector<std::string> files = LinesStartingWith(run.out, "file ");
+    ASSERT_EQ(files.size(), 15u) << run.out;
+    EXPECT_EQ(files[0], "file Talvo._alt set=0 kind=pattern missing entries=0");
+    EXPECT_EQ(files[3], "file Talvo._cur set=3 kind=pattern unreadable entries=0");
+    EXPECT_EQ(files[4], "file Talvo._file set=4 kind=whole-pattern missing entries=0");
+    EXPECT_EQ(files[7], "file Talvo._nck set=8 kind=address found encoding=cp1251 entries=0");
+    EXPECT_EQ(files[12], "file Talvo._spm set=13 kind=pattern found encoding=cp1251 entries=3");
+    EXPECT_EQ(LinesStartingWith(run.out, "summary "),
+              std::vector<std::string>{"summary found=2 missing=12 unreadable=1 entries=3 warnings=1"});
+    EXPECT_EQ(run.status, 1);
+}
+
+}  // namespace
