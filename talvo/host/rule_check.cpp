@@ -85,7 +85,12 @@ bool HasWildcard(const char* word) {
     return false;
 }
 
-std::string Quoted(const char* word) { return "\"" + std::string(word) + "\""; }
+std::string Quoted(const char* word) {
+    std::string quoted(1, '"');
+    quoted += word;
+    quoted += '"';
+    return quoted;
+}
 
 // True for a word that every text of the kind matches: stars only, or in an
 // address set stars around the one "!" every nick!user@host holds.

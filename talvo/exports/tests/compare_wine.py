@@ -3,8 +3,10 @@
 
 Each build's talvo-host loads its library in a temporary folder holding the
 same rule files under Talvo/Rules, and makes the same LoadRules, RuleFilter
-and Magic calls; the two outputs (data buffer and return code of every call)
-must be the same bytes.
+and Magic calls; the two outputs must be the same bytes: the data buffer of
+every call on standard output, and on standard error (-v) every call, its
+return code and the entry count of each rule file as the host read them.
+Only the line naming the rules folder differs by nature and is left out.
 
 Exit code 0: the outputs agree; 1: they differ or a host failed; 77: the
 Windows build or a working wine64 is missing, so nothing was compared.
@@ -157,6 +159,13 @@ def run_host(argv, folder, stdin, env=None):
     return result.returncode, result.stdout, result.stderr
 
 
+def verbose_lines(err):
+    """The -v lines of standard error that both builds write alike: calls,
+    return codes and rule files, not the folder (nor anything wine adds)."""
+    keep = (b"> ", b"< ", b"file ")
+    return b"\n".join(line for line in err.split(b"\n") if line.startswith(keep))
+
+
 def first_difference(a, b):
     la, lb = a.split(b"\n"), b.split(b"\n")
     for i in range(max(len(la), len(lb))):
@@ -217,14 +226,19 @@ def main():
     for name, (code, _, err) in (("Linux", linux), ("Windows", windows)):
         if code != 0:
             failures.append(f"{name} talvo-host exited with {code}: {err.decode(errors='replace')[-800:]}")
-    # Each call prints the call, the data buffer and the return code.
-    answers = [line for line in linux[1].split(b"\n") if line.startswith(b"var %match = ")]
-    if len(answers) != len(sent):
-        failures.append(f"the Linux host answered {len(answers)} of {len(sent)} calls")
+    # One line of standard output for each call: its data buffer.
+    answers = linux[1].split(b"\n")[:-1]
+    if len(answers) != len(sent) or not all(a.startswith(b"var %match = ") for a in answers):
+        failures.append(f"the Linux host gave {len(answers)} answer lines for {len(sent)} calls")
     if answers and answers[0] == b"var %match = 0":
         failures.append("LoadRules read none of the rule files written: the rules were not compared")
     if linux[1] != windows[1]:
-        failures.append("the outputs differ, first at " + first_difference(linux[1], windows[1]))
+        failures.append("the answers differ, first at " + first_difference(linux[1], windows[1]))
+    verbose = [verbose_lines(out[2]) for out in (linux, windows)]
+    if len(verbose[0].split(b"\n")) < 2 * len(sent):
+        failures.append("the Linux host wrote too few -v lines")
+    if verbose[0] != verbose[1]:
+        failures.append("the -v lines differ, first at " + first_difference(verbose[0], verbose[1]))
 
     print(f"{len(sent)} calls; Linux output {len(linux[1])} bytes, Windows output {len(windows[1])} bytes")
     if failures:
