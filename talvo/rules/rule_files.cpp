@@ -19,86 +19,53 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Cuts a file's bytes into pieces and, for the rule checker, notes where
-// each piece came from.
-class PieceCutter {
-public:
-    PieceCutter(StringList* list, RuleFileReading* reading) : m_list(list), m_reading(reading) {}
-
-    // Answers false once a Ctrl-Z has ended the file.
-    bool Take(char byte) {
-        if (byte == kEndOfFile) {
-            Flush(false);
-            return false;
-        }
-        if (byte == '\r') {
-            return true;
-        }
-        if (m_used == 0) {
-            m_pieceLine = m_line;
-            m_pieceHasNul = false;
-        }
-        m_pieceHasNul |= byte == '\0';
-        m_piece[m_used++] = byte;
-        if (byte == '\n') {
-            ++m_line;
-            Flush(false);
-        } else if (m_used == kPieceBytes) {
-            Flush(true);
-        }
-        return true;
-    }
-
-    // After the last byte: the last piece, and the Ctrl-Z's line when bytes
-    // followed it.
-    void Finish(bool bytesAfterEnd) {
-        Flush(false);
-        if (m_reading == nullptr) {
-            return;
-        }
-        if (bytesAfterEnd) {
-            m_reading->ignoredFromLine = m_line;
-        }
-        // Only a piece that another piece of its line follows was split.
-        if (!m_reading->origins.empty()) {
-            m_reading->origins.back().split = false;
-        }
-    }
-
-private:
-    // Ends a piece: its text stops at a NUL, one trailing line feed goes.
-    void Flush(bool split) {
-        if (m_used == 0) {
-            return;
-        }
-        char text[kPieceBytes + 1];
-        std::memcpy(text, m_piece, m_used);
-        text[m_used] = '\0';
-        m_used = 0;
-        if (m_reading != nullptr) {
-            m_reading->origins.push_back({m_pieceLine, split, m_pieceHasNul});
-        }
-        try {
-            m_list->emplace_back(StripNewline(text));
-        } catch (...) {
-            if (m_reading != nullptr) {
-                m_reading->origins.pop_back();
-            }
-            throw;
-        }
-    }
-
-    StringList* m_list;
-    RuleFileReading* m_reading;
-    char m_piece[kPieceBytes];
-    std::size_t m_used = 0;
-    std::int32_t m_line = 1;
-    std::int32_t m_pieceLine = 1;
-    bool m_pieceHasNul = false;
+// Where the pieces go, and for the rule checker what is known about them.
+// Origins are worked out per piece, not per byte: a piece that ends in a line
+// feed ends its line, any other piece is followed by the rest of its line.
+struct PieceSink {
+    StringList* list;
+    RuleFileReading* reading;  // null: only the pieces are wanted
+    std::int32_t nextLine = 1;
 };
 
-void ReadPieces(std::FILE* file, StringList* list, RuleFileReading* reading) {
-    PieceCutter cutter(list, reading);
+// Ends a piece: its text stops at a NUL, one trailing line feed goes.
+void AppendPiece(const char* bytes, std::size_t length, bool split, PieceSink& sink) {
+    char text[kPieceBytes + 1];
+    std::memcpy(text, bytes, length);
+    text[length] = '\0';
+    if (sink.reading != nullptr) {
+        sink.reading->origins.push_back({sink.nextLine, split, std::memchr(bytes, '\0', length) != nullptr});
+        if (bytes[length - 1] == '\n') {
+            ++sink.nextLine;
+        }
+    }
+    try {
+        sink.list->emplace_back(StripNewline(text));
+    } catch (...) {
+        if (sink.reading != nullptr) {
+            sink.reading->origins.pop_back();
+        }
+        throw;
+    }
+}
+
+// After the last piece: the line a Ctrl-Z stands on when more bytes follow
+// it, and no split for the last piece, which no other piece follows.
+void FinishReading(PieceSink& sink, bool bytesAfterEnd) {
+    if (sink.reading == nullptr) {
+        return;
+    }
+    if (bytesAfterEnd) {
+        sink.reading->ignoredFromLine = sink.nextLine;
+    }
+    if (!sink.reading->origins.empty()) {
+        sink.reading->origins.back().split = false;
+    }
+}
+
+void ReadPieces(std::FILE* file, PieceSink& sink) {
+    char piece[kPieceBytes];
+    std::size_t used = 0;
     char chunk[65536];
     for (;;) {
         const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
@@ -106,13 +73,28 @@ void ReadPieces(std::FILE* file, StringList* list, RuleFileReading* reading) {
             break;
         }
         for (std::size_t i = 0; i < got; ++i) {
-            if (!cutter.Take(chunk[i])) {
-                cutter.Finish(i + 1 < got || std::fgetc(file) != EOF);
+            const char byte = chunk[i];
+            if (byte == kEndOfFile) {
+                if (used > 0) {
+                    AppendPiece(piece, used, false, sink);
+                }
+                FinishReading(sink, sink.reading != nullptr && (i + 1 < got || std::fgetc(file) != EOF));
                 return;
+            }
+            if (byte == '\r') {
+                continue;
+            }
+            piece[used++] = byte;
+            if (byte == '\n' || used == kPieceBytes) {
+                AppendPiece(piece, used, byte != '\n', sink);
+                used = 0;
             }
         }
     }
-    cutter.Finish(false);
+    if (used > 0) {
+        AppendPiece(piece, used, false, sink);
+    }
+    FinishReading(sink, false);
 }
 
 // The pattern and exception fields of a piece; absent fields are empty.
@@ -245,8 +227,9 @@ void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) 
     if (reading != nullptr) {
         reading->found = true;
     }
+    PieceSink sink{list, reading};
     try {
-        ReadPieces(file.get(), list, reading);
+        ReadPieces(file.get(), sink);
     } catch (...) {
         // Out of memory while appending: the pieces read so far stay.
     }
