@@ -68,25 +68,66 @@ void EnterWorkspace() {
     LoadDll(nullptr);
 }
 
-// The number of entries a rule file gives, counted the simple way: CR
-// dropped, Ctrl-Z ends the file, a piece ends after a line feed or 512 bytes.
-std::int32_t ReferencePieces(std::string_view bytes) {
-    std::int32_t pieces = 0;
+// What reading a rule file gives, worked out the simple way, byte by byte:
+// CR dropped, Ctrl-Z ends the file, a piece ends after a line feed or 512
+// bytes. Each piece's origin; `ignoredFromLine` the line of a Ctrl-Z that
+// has bytes after it, else 0.
+std::vector<talvo::RulePieceOrigin> ReferenceOrigins(std::string_view bytes, std::int32_t& ignoredFromLine) {
+    std::vector<talvo::RulePieceOrigin> origins;
+    talvo::RulePieceOrigin piece{1, false, false};
+    std::int32_t line = 1;
     std::size_t used = 0;
-    for (const char byte : bytes) {
+    ignoredFromLine = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes[i];
         if (byte == 26) {
+            ignoredFromLine = i + 1 < bytes.size() ? line : 0;
             break;
         }
         if (byte == '\r') {
             continue;
         }
+        if (used == 0) {
+            piece = {line, false, false};
+        }
+        piece.cutAtNul |= byte == '\0';
         ++used;
         if (byte == '\n' || used == 512) {
-            ++pieces;
+            piece.split = byte != '\n';
+            origins.push_back(piece);
+            line += byte == '\n' ? 1 : 0;
             used = 0;
         }
     }
-    return pieces + (used > 0 ? 1 : 0);
+    if (used > 0) {
+        origins.push_back(piece);
+    }
+    if (!origins.empty()) {
+        origins.back().split = false;  // nothing of its line follows
+    }
+    return origins;
+}
+
+std::int32_t ReferencePieces(std::string_view bytes) {
+    std::int32_t ignored = 0;
+    return static_cast<std::int32_t>(ReferenceOrigins(bytes, ignored).size());
+}
+
+// ReadRuleFile tells the rule checker where each piece came from.
+void CheckReading(const std::string& path, std::string_view bytes) {
+    talvo::StringList pieces;
+    talvo::RuleFileReading reading;
+    talvo::ReadRuleFile(path.c_str(), &pieces, &reading);
+    std::int32_t ignored = 0;
+    const std::vector<talvo::RulePieceOrigin> expected = ReferenceOrigins(bytes, ignored);
+    Require(reading.found && reading.origins.size() == pieces.size() && pieces.size() == expected.size(),
+            "ReadRuleFile's origins do not match its pieces", bytes);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        Require(reading.origins[i].line == expected[i].line && reading.origins[i].split == expected[i].split &&
+                    reading.origins[i].cutAtNul == expected[i].cutAtNul,
+                "ReadRuleFile tells a piece's origin wrong", bytes);
+    }
+    Require(reading.ignoredFromLine == ignored, "ReadRuleFile tells the Ctrl-Z's line wrong", bytes);
 }
 
 // Calls a command export with `text` in a data buffer of the host's size and
@@ -155,6 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
                 written.push_back(path);
                 files[row.set] = std::string(content);
+                CheckReading(path, content);
             }
             std::int32_t expected = 0;
             for (const auto& [set, content] : files) {
