@@ -13,10 +13,9 @@ struct HostRun {
     int status;
 };
 
-// `folder`, when not empty, is the folder it runs in.
-inline HostRun RunHost(const std::string& arguments, const std::string& calls, const std::string& folder = {}) {
-    const testkit::RunResult run = testkit::Run(
-        {"/bin/sh", "-c", std::string("'") + TALVO_HOST_PATH + "' " + arguments + " 2>&1"}, calls, folder);
+inline HostRun RunHost(const std::string& arguments, const std::string& calls) {
+    const testkit::RunResult run =
+        testkit::Run({"/bin/sh", "-c", std::string("'") + TALVO_HOST_PATH + "' " + arguments + " 2>&1"}, calls);
     return {run.out, run.status};
 }
 
