@@ -9,13 +9,18 @@
 #include "talvo/rules/rule_filter.h"
 #include "talvo/rules/rule_store.h"
 
+#include <atomic>
+
 #if defined(_WIN32)
 #include <windows.h>
 #endif
 
 namespace {
 
-bool g_loaded = false;
+// The load mark. Set before the rules are read, as one step with the test,
+// so of LoadDll calls that overlap exactly one reads the files; the others
+// return at once, as every later call does, without waiting for it.
+std::atomic<bool> g_loaded = false;
 
 constexpr int32_t kUnloadWhenIdle = 1;
 
@@ -30,13 +35,12 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
 #endif
 
 TALVO_EXPORT void TALVO_HOST_CALL LoadDll(TalvoLoadInfo*) {
-    if (g_loaded) {
+    if (g_loaded.exchange(true)) {
         return;
     }
-    g_loaded = true;
-    // LoadAllRuleFiles empties the slots by freeing what they hold, so rules a
-    // host had LoadRules read before this hook are not lost track of. The
-    // store keeps whatever was read before memory ran out.
+    // The pass publishes a store of its own, so rules a host had LoadRules
+    // read before this hook are replaced, not lost track of. When memory runs
+    // out, whatever was read until then is published.
     talvo::GuardedHook([] { talvo::LoadAllRuleFiles(); });
 }
 
@@ -44,6 +48,8 @@ TALVO_EXPORT int32_t TALVO_HOST_CALL UnloadDll(int32_t reason) {
     if (reason == kUnloadWhenIdle) {
         return 0;
     }
+    // A search still running on another thread finishes on the store it
+    // took; that store is freed when the search lets it go.
     talvo::FreeRuleStore();
     return 1;
 }
@@ -51,9 +57,10 @@ TALVO_EXPORT int32_t TALVO_HOST_CALL UnloadDll(int32_t reason) {
 TALVO_EXPORT int32_t TALVO_HOST_CALL LoadRules(TalvoWindow, TalvoWindow, char* data, char*, TalvoBool,
                                                TalvoBool) {
     return talvo::GuardedCommand(data, [] {
-        talvo::LoadAllRuleFiles();
-        const talvo::RuleStore& store = talvo::TheRuleStore();
-        return store.incomplete ? talvo::kInternalFailureAnswer : store.entryCount;
+        // The count of this call's own pass, even when another pass has
+        // published after it.
+        const talvo::RuleSnapshot store = talvo::LoadAllRuleFiles();
+        return store->incomplete ? talvo::kInternalFailureAnswer : store->entryCount;
     });
 }
 

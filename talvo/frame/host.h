@@ -3,6 +3,10 @@
 // The host's DLL calling convention: the load record, the load and unload
 // hooks and the six-argument form of every command export. Only C types cross
 // this boundary.
+//
+// Every export may be called from any thread, several at once (the host's
+// threaded call form): a reload is seen whole or not at all, and a search
+// answers from the rules published when it started.
 
 #include <stdint.h>
 
@@ -40,11 +44,13 @@ typedef struct TalvoLoadInfo {
 #define TALVO_CLASSIC_BUFFER_SIZE 900
 
 // Called once after the host loaded the library. Reads the rule files on the
-// first call; later calls do nothing. `info` may be null; it is never read.
+// first call; later calls, also ones overlapping the first, return at once.
+// `info` may be null; it is never read.
 TALVO_EXPORT void TALVO_HOST_CALL LoadDll(TalvoLoadInfo* info);
 
 // Called before the host unloads the library. Reason 1 (idle) answers 0 and
-// keeps the rules; any other reason frees the rules and answers 1.
+// keeps the rules; any other reason empties the rules and answers 1 (a search
+// running meanwhile finishes on the rules it started with).
 TALVO_EXPORT int32_t TALVO_HOST_CALL UnloadDll(int32_t reason);
 
 // Command exports. `data` is the host's NUL-terminated, writable data buffer:

@@ -139,8 +139,7 @@ void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
 
 }  // namespace
 
-void LoadRuleSet(const char* path, std::int32_t setNumber, RuleKind kind) {
-    RuleStore& store = TheRuleStore();
+void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, RuleKind kind) {
     StringList pieces;
     ReadRuleFile(path, &pieces);
     const std::size_t count = pieces.size();

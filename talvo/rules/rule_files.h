@@ -76,9 +76,13 @@ void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading =
 // before the throw stay in `record` for the caller to free.
 bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece);
 
-// Fills the slot `set` (0..15) from the file at `path`, reading each piece
-// as a rule of `kind`, and adds the number of pieces read to entryCount.
-// Throws TokenizeOutOfMemory when splitting a field runs out of memory.
-void LoadRuleSet(const char* path, std::int32_t set, RuleKind kind);
+struct RuleStore;
+
+// Fills the slot `set` (0..15) of `store`, a store not yet published, from
+// the file at `path`, reading each piece as a rule of `kind`, and adds the
+// number of pieces read to its entryCount. Throws TokenizeOutOfMemory when
+// splitting a field runs out of memory; the record being filled is dropped
+// and what was made until then stays in `store`.
+void LoadRuleSet(RuleStore& store, const char* path, std::int32_t set, RuleKind kind);
 
 }  // namespace talvo

@@ -82,6 +82,9 @@ bool TestRule(const RuleRecord* record, const char* text) {
 }
 
 std::int32_t FilterText(const char* request) {
+    // One store for the whole search: a reload or an unload on another
+    // thread publishes another store and leaves this one as it is.
+    const RuleSnapshot rules = CurrentRuleStore();
     const std::string setWord = GetToken(request, ' ', 1);
     if (!IsIntegerText(setWord.c_str())) {
         return kNotWholeSetNumber;
@@ -99,7 +102,7 @@ std::int32_t FilterText(const char* request) {
     if (text.empty()) {
         return kNoText;
     }
-    const RuleSet set = TheRuleStore().sets[setNumber];
+    const RuleSet set = rules->sets[setNumber];
     if (set == nullptr) {
         return kNoSuchSet;
     }

@@ -17,8 +17,10 @@
 // A start number below 1 (also a negative one of more than 32 bits) searches
 // from entry 1.
 //
-// LoadRules answers entryCount, the pieces read from all rule files, or -6
-// when the pass ran out of memory (what was read until then stays loaded).
+// LoadRules answers entryCount of its own pass, the pieces read from all rule
+// files, or -6 when the pass ran out of memory (what was read until then is
+// published all the same). Of two passes at once, the one that publishes
+// last stays loaded.
 
 #include <cstdint>
 
@@ -26,7 +28,8 @@
 
 namespace talvo {
 
-// The answer of RuleFilter for `request` (NUL-terminated). Throws only
+// The answer of RuleFilter for `request` (NUL-terminated), from the store
+// published when it starts (any thread, any number at once). Throws only
 // TokenizeOutOfMemory (or std::bad_alloc) when memory runs out.
 std::int32_t FilterText(const char* request);
 

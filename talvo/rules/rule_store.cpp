@@ -1,26 +1,40 @@
 #include "talvo/rules/rule_store.h"
 
+#include <mutex>
+#include <string>
+#include <utility>
+
 #include "talvo/rules/rule_files.h"
 
 namespace talvo {
 namespace {
 
-// Gives the store back at process exit too, so an unload that skipped
-// UnloadDll leaves no rule memory behind.
-struct StoreOwner {
-    RuleStore store{};
-    ~StoreOwner() { FreeRuleStore(); }
+// The lock guards the pointer only: it is held for one shared_ptr copy or
+// swap, never while files are read or a store is freed. A mutex rather than
+// std::atomic<std::shared_ptr>: that one is not lock-free either in this
+// standard library (it spins on a bit of the pointer), and a plain mutex is
+// what every toolchain of the library and ThreadSanitizer know alike.
+struct Publication {
+    std::mutex lock;
+    RuleSnapshot store;  // null stands for the empty store
 };
 
-StoreOwner g_owner;
+// Constant-initialised, so it is there before any other static code could
+// call in; it gives the last store back at process exit, so an unload that
+// skipped UnloadDll leaves no rule memory behind.
+Publication g_publication;
+
+const RuleSnapshot& EmptyStore() noexcept {
+    static const RuleStore empty;
+    // Aliasing an empty owner: a pointer with no count to keep.
+    static const RuleSnapshot snapshot(RuleSnapshot(), &empty);
+    return snapshot;
+}
 
 }  // namespace
 
-RuleStore& TheRuleStore() { return g_owner.store; }
-
-void FreeRuleStore() noexcept {
-    RuleStore& store = g_owner.store;
-    for (RuleSet& set : store.sets) {
+RuleStore::~RuleStore() {
+    for (RuleSet set : sets) {
         if (set == nullptr) {
             continue;
         }
@@ -30,18 +44,44 @@ void FreeRuleStore() noexcept {
             HeapFree(*entry);
         }
         HeapFree(set);
-        set = nullptr;
     }
-    store.entryCount = 0;
-    store.incomplete = false;
 }
 
-void LoadAllRuleFiles() {
-    FreeRuleStore();
-    for (const RuleFileRow& row : kRuleFiles) {
-        const std::string path = RuleFilePath(row.extension);
-        LoadRuleSet(path.c_str(), row.set, row.kind);
+RuleSnapshot CurrentRuleStore() noexcept {
+    RuleSnapshot store;
+    {
+        const std::lock_guard guard(g_publication.lock);
+        store = g_publication.store;
     }
+    return store ? store : EmptyStore();
+}
+
+void PublishRuleStore(RuleSnapshot store) noexcept {
+    {
+        const std::lock_guard guard(g_publication.lock);
+        g_publication.store.swap(store);
+    }
+    // `store` now holds the replaced one; when this was its last holder, it
+    // is freed here, after the lock is given back.
+}
+
+void FreeRuleStore() noexcept { PublishRuleStore(nullptr); }
+
+RuleSnapshot LoadAllRuleFiles() {
+    auto store = std::make_shared<RuleStore>();
+    try {
+        for (const RuleFileRow& row : kRuleFiles) {
+            const std::string path = RuleFilePath(row.extension);
+            LoadRuleSet(*store, path.c_str(), row.set, row.kind);
+        }
+    } catch (...) {
+        // What was read until then is what the pass leaves loaded.
+        store->incomplete = true;
+        PublishRuleStore(store);
+        throw;
+    }
+    PublishRuleStore(store);
+    return store;
 }
 
 }  // namespace talvo

@@ -5,10 +5,19 @@
 //
 // A set is a heap array of n + 1 record pointers for the n line pieces of its
 // rule file, in file order, ending in null. A record that could not be made
-// is null too and ends the set there. The store owns the arrays, the records
-// and their token lists; FreeRuleStore is the one place that releases them.
+// is null too and ends the set there. A store owns its arrays, its records
+// and their token lists and releases them when it goes.
+//
+// The host may call the exports from several threads at once (a script runs
+// LoadRules on a thread of its own while messages are filtered), so a store
+// is never changed once others can see it. A loading pass builds a store of
+// its own, off to the side, and publishes it in one step; a search takes the
+// published store once and answers from it alone. Stores are held through
+// shared ownership: one that a reload or an unload replaced lives on until
+// the last search that took it is done.
 
 #include <cstdint>
+#include <memory>
 
 #include "talvo/frame/text_utils.h"
 
@@ -23,25 +32,45 @@ using RuleSet = RuleRecord**;
 
 inline constexpr std::int32_t kRuleSetSlots = 16;
 
+// What one loading pass read. Filled only by the pass that made it, before it
+// is published; read-only from then on.
 struct RuleStore {
-    RuleSet sets[kRuleSetSlots];
-    std::int32_t entryCount;  // pieces read in the last loading pass, all sets
-    // Set when the last loading pass lost entries for want of memory (a set
-    // array, a record or a token list could not be made). LoadRules then
-    // answers the failure instead of a count that looks complete.
-    bool incomplete;
+    RuleSet sets[kRuleSetSlots] = {};
+    std::int32_t entryCount = 0;  // pieces read in this pass, all sets
+    // Set when the pass lost entries for want of memory (a set array, a record
+    // or a token list could not be made). LoadRules then answers the failure
+    // instead of a count that looks complete.
+    bool incomplete = false;
+
+    RuleStore() = default;
+    // Frees every set with its records and token lists.
+    ~RuleStore();
+    RuleStore(const RuleStore&) = delete;
+    RuleStore& operator=(const RuleStore&) = delete;
 };
 
-// The library's one store; empty at load.
-RuleStore& TheRuleStore();
+// A published store, shared by everyone who took it.
+using RuleSnapshot = std::shared_ptr<const RuleStore>;
 
-// Frees every set with its records and token lists, empties every slot and
-// sets entryCount to 0.
+// The store published last. Never null: before the first pass and after
+// FreeRuleStore it is an empty store (every slot null, entryCount 0). Waits
+// at most for another thread's publication, never for a loading pass.
+RuleSnapshot CurrentRuleStore() noexcept;
+
+// Makes `store` the published store in one step (null publishes the empty
+// store). Whoever holds the store it replaces keeps it; that store is freed
+// when its last holder lets it go, by that holder, outside any lock.
+void PublishRuleStore(RuleSnapshot store) noexcept;
+
+// Publishes the empty store: every slot null, entryCount 0.
 void FreeRuleStore() noexcept;
 
-// FreeRuleStore, then reads the fifteen rule files into their sets. Throws
-// TokenizeOutOfMemory when splitting a field runs out of memory; what was
-// loaded until then stays in the store.
-void LoadAllRuleFiles();
+// Reads the fifteen rule files into a new store, publishes it and answers it.
+// The published store is left alone while the files are read. When splitting
+// a field runs out of memory (TokenizeOutOfMemory, also std::bad_alloc) the
+// store as read until then is published, marked incomplete, and the error is
+// thrown on. Only when the new store itself cannot be made is nothing
+// published (std::bad_alloc).
+RuleSnapshot LoadAllRuleFiles();
 
 }  // namespace talvo

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <bit>
 #include <cstdint>
 
@@ -7,8 +8,10 @@
 namespace Tools {
 namespace {
 
-// Only the entry points below change it; the host calls them one at a time.
-std::int32_t g_startCounter = 0;
+// Only the entry points below change it, from any thread, so each change is
+// one atomic step. Atomic arithmetic on a signed integer wraps, which keeps
+// even an unbalanced caller defined.
+std::atomic<std::int32_t> g_startCounter = 0;
 
 // Masking the signed count first makes every count valid, negative ones and
 // INT32_MIN included: -1 & 15 is 15, INT32_MIN & 31 is 0.
@@ -66,18 +69,13 @@ void IncBlock(Block* block, std::int32_t length) {
     }
 }
 
-// Wrapping rather than overflowing keeps even an unbalanced caller defined.
-void initialization() {
-    g_startCounter = static_cast<std::int32_t>(static_cast<std::uint32_t>(g_startCounter) - 1u);
-}
+void initialization() { g_startCounter.fetch_sub(1); }
 
-void Finalization() {
-    g_startCounter = static_cast<std::int32_t>(static_cast<std::uint32_t>(g_startCounter) + 1u);
-}
+void Finalization() { g_startCounter.fetch_add(1); }
 
 namespace detail {
 
-std::int32_t StartCounter() { return g_startCounter; }
+std::int32_t StartCounter() { return g_startCounter.load(); }
 
 }  // namespace detail
 

@@ -61,7 +61,7 @@ TALVO_EXPORT void XorBlock(const Block* first, const Block* second, Block* outpu
 TALVO_EXPORT void IncBlock(Block* block, std::int32_t length);
 
 // The unit's start and stop entry points: they count down and up one counter
-// and do nothing else.
+// (one atomic step each, safe from any thread) and do nothing else.
 TALVO_EXPORT void initialization();
 TALVO_EXPORT void Finalization();
 

@@ -19,12 +19,12 @@ TEST(Lifecycle, LoadOnceRefuseIdleUnloadFreeOtherwise) {
     info.mKeep = 1;
     LoadDll(&info);
     EXPECT_EQ(info.mKeep, 1) << "the load record is the host's";
-    EXPECT_EQ(talvo::TheRuleStore().entryCount, 2);
+    EXPECT_EQ(talvo::CurrentRuleStore()->entryCount, 2);
     EXPECT_EQ(testkit::CallExport(RuleFilter, "3 1 hello"), "var %match = 2");
 
     folder.WriteRules("_cur", "*hell*\n*x*\n*y*\n");
     LoadDll(&info);
-    EXPECT_EQ(talvo::TheRuleStore().entryCount, 2) << "a second LoadDll reads nothing";
+    EXPECT_EQ(talvo::CurrentRuleStore()->entryCount, 2) << "a second LoadDll reads nothing";
     EXPECT_EQ(testkit::CallExport(RuleFilter, "3 1 hello"), "var %match = 2");
 
     EXPECT_EQ(UnloadDll(1), 0);
@@ -34,7 +34,7 @@ TEST(Lifecycle, LoadOnceRefuseIdleUnloadFreeOtherwise) {
         EXPECT_EQ(testkit::CallExport(LoadRules, ""), "var %match = 3");
         EXPECT_EQ(testkit::CallExport(RuleFilter, "3 1 hello"), "var %match = 1");
         EXPECT_EQ(UnloadDll(reason), 1) << "reason " << reason;
-        EXPECT_EQ(talvo::TheRuleStore().entryCount, 0);
+        EXPECT_EQ(talvo::CurrentRuleStore()->entryCount, 0);
         for (int set = 0; set < 16; ++set) {
             EXPECT_EQ(testkit::CallExport(RuleFilter, std::to_string(set) + " 1 hello"), "var %match = -5")
                 << "set " << set << " after UnloadDll(" << reason << ")";

@@ -26,7 +26,8 @@ Strings Texts(const talvo::TokenNode* node) {
 // Each entry of a set as its words, then "|", then its exception groups.
 std::vector<Strings> Entries(std::int32_t set) {
     std::vector<Strings> entries;
-    for (talvo::RuleRecord** record = talvo::TheRuleStore().sets[set]; *record != nullptr; ++record) {
+    const talvo::RuleSnapshot store = talvo::CurrentRuleStore();
+    for (talvo::RuleRecord** record = store->sets[set]; *record != nullptr; ++record) {
         Strings entry = Texts((*record)->words);
         entry.push_back("|");
         for (const std::string& group : Texts((*record)->exceptions)) {
@@ -150,8 +151,9 @@ TEST(RuleFiles, EachKindMakesItsRecords) {
 TEST(RuleFiles, NoRuleFilesGiveEmptySets) {
     testkit::RuleFolder folder;
     EXPECT_EQ(LoadRulesAnswer(), "var %match = 0");
+    const talvo::RuleSnapshot store = talvo::CurrentRuleStore();
     for (int set = 0; set < talvo::kRuleSetSlots; ++set) {
-        const talvo::RuleSet rules = talvo::TheRuleStore().sets[set];
+        const talvo::RuleSet rules = store->sets[set];
         EXPECT_EQ(rules == nullptr, set == 6) << set;
         EXPECT_TRUE(rules == nullptr || rules[0] == nullptr) << set;
     }

@@ -58,7 +58,7 @@ TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
             answer = CallExport(LoadRules, "");
         }
         EXPECT_EQ(answer, "var %match = -6") << c.name << ": a pass that lost entries must not look complete";
-        EXPECT_EQ(talvo::TheRuleStore().entryCount, c.entryCount) << c.name;
+        EXPECT_EQ(talvo::CurrentRuleStore()->entryCount, c.entryCount) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "3 1 one"), c.set3) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "3 2 two"), c.set3b) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "4 1 whole"), c.set4) << c.name;
