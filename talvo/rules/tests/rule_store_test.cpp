@@ -80,4 +80,21 @@ TEST(RuleStore, RunningOutOfMemoryWhileSplittingAnExceptionGroup) {
     talvo::FreeRuleStore();
 }
 
+// A search holds the store it started with; reloads and unloads publish
+// other stores and leave it whole until it lets it go.
+TEST(RuleStore, AHeldStoreOutlivesReloadAndUnload) {
+    testkit::RuleFolder folder;
+    folder.WriteRules("_cur", "*one*\n*two*\n");
+    const talvo::RuleSnapshot held = talvo::LoadAllRuleFiles();
+    folder.WriteRules("_cur", "*two*\n");
+    EXPECT_EQ(CallExport(LoadRules, ""), "var %match = 1");
+    EXPECT_EQ(CallExport(RuleFilter, "3 1 two"), "var %match = 1");
+    EXPECT_EQ(UnloadDll(0), 1);
+    EXPECT_EQ(CallExport(RuleFilter, "3 1 two"), "var %match = -5");
+    EXPECT_EQ(talvo::CurrentRuleStore()->entryCount, 0);
+    ASSERT_EQ(held->entryCount, 2);
+    EXPECT_TRUE(talvo::TestRule(held->sets[3][1], "two"));
+    EXPECT_EQ(held->sets[3][2], nullptr);
+}
+
 }  // namespace
