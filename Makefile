@@ -1,6 +1,6 @@
 # Every target installs what it needs first, so a fresh Debian machine
 # needs nothing but `make run` or `make test`.
-.PHONY: all deps build run test test-linux test-asan windows fuzz bench screenshot install clean
+.PHONY: all deps build run test test-linux test-asan test-tsan test-i686 windows fuzz bench screenshot install clean
 
 all: build
 
@@ -24,10 +24,28 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
+# Talvo under ThreadSanitizer: its tests and the stress test of overlapping
+# calls must report no race.
+test-tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
+# Talvo built for 32-bit x86 Linux and run under qemu-i386; its talvo-host is
+# compared with the native one, so that is built first.
+test-i686: deps
+	cmake --preset default
+	cmake --build --preset default --target talvo talvo-host
+	cmake --preset i686
+	cmake --build --preset i686
+	ctest --preset i686
+
 test: deps
 	$(MAKE) windows
 	$(MAKE) test-linux
 	$(MAKE) test-asan
+	$(MAKE) test-tsan
+	$(MAKE) test-i686
 
 windows: deps
 	@scripts/build-windows.sh
@@ -45,4 +63,4 @@ install: build
 	cmake --install build
 
 clean:
-	rm -rf build build-asan build-fuzz build-mingw32 build-mingw64 dist
+	rm -rf build build-asan build-tsan build-i686 build-fuzz build-mingw32 build-mingw64 dist

@@ -14,6 +14,8 @@ packages=(
   binutils-mingw-w64-x86-64 wine64 zip
   # sanitizers and fuzzers
   clang libclang-rt-14-dev
+  # the 32-bit x86 Linux build and the emulator that runs it here
+  crossbuild-essential-i386 qemu-user
   # a case-insensitive file system for the rename tests
   fusefat fuse3 dosfstools
   # scripts
