@@ -6,7 +6,8 @@ build="${BUILD_DIR:-build}"
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 for bench in renamer/bench/name_rule_bench talvo/bench/talvo_matching_bench \
-             talvo/bench/talvo_rules_bench talvo/magic/bench/talvo_magic_bench; do
+             talvo/bench/talvo_rules_bench talvo/bench/talvo_reload_memory_bench \
+             talvo/magic/bench/talvo_magic_bench; do
   echo
   echo "== $bench"
   "$build/$bench"
