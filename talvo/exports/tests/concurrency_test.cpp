@@ -67,7 +67,7 @@ std::string Request(std::mt19937& random) {
 }
 
 struct Call {
-    testkit::HostCommand command;
+    decltype(&RuleFilter) command;  // every command export has this form
     std::string text;
     std::string answer;  // what the call answers on one thread
 };
