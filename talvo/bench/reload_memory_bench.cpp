@@ -75,9 +75,15 @@ void WriteCorpus(const testkit::RuleFolder& folder, std::size_t lines) {
         for (const std::size_t end = lines * (file + 1) / std::size(talvo::kRuleFiles); written < end; ++written) {
             const std::string word = "zq" + std::to_string(random() % 100000);
             switch (written % 3) {
-                case 0: bytes += "*free* *" + word + "*\r\n"; break;
-                case 1: bytes += "*c?eap*" + word + "*pills*\4*not*@*xyz*\r\n"; break;
-                default: bytes += "*http://*." + word + "/*\r\n"; break;
+                case 0:
+                    bytes += "*free* *" + word + "*\r\n";
+                    break;
+                case 1:
+                    bytes += "*c?eap*" + word + "*pills*\4*not*@*xyz*\r\n";
+                    break;
+                default:
+                    bytes += "*http://*." + word + "/*\r\n";
+                    break;
             }
         }
         folder.WriteRules(talvo::kRuleFiles[file].extension, bytes);

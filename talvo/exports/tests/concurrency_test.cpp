@@ -29,8 +29,8 @@ using testkit::AnswerFor;
 using testkit::CallExport;
 
 constexpr int kEntriesPerFile = 200;
-const char* const kWords[] = {"free", "offer", "cheap", "pills", "spam", "hello", "now", "buy",
-                              "win", "club", "link", "xyz", "deal", "join", "\xe0\xe1\xe2", "zed"};
+const char* const kWords[] = {"free", "offer", "cheap", "pills", "spam", "hello", "now",          "buy",
+                              "win",  "club",  "link",  "xyz",   "deal", "join",  "\xe0\xe1\xe2", "zed"};
 
 std::string Word(std::mt19937& random) { return kWords[random() % std::size(kWords)]; }
 
@@ -44,14 +44,20 @@ std::string Letters(std::mt19937& random, std::size_t count) {
 // exceptions, bare nicknames, blank lines.
 std::string RuleLine(talvo::RuleKind kind, std::mt19937& random) {
     switch (random() % 8) {
-        case 0: return "";
-        case 1: return "*" + Word(random) + "*\4*" + Word(random) + "* *" + Word(random) + "*@*" + Word(random) + "*";
-        default: break;
+        case 0:
+            return "";
+        case 1:
+            return "*" + Word(random) + "*\4*" + Word(random) + "* *" + Word(random) + "*@*" + Word(random) + "*";
+        default:
+            break;
     }
     switch (kind) {
-        case talvo::RuleKind::Address: return random() % 2 ? Letters(random, 2) : "*!*@" + Letters(random, 1) + "*";
-        case talvo::RuleKind::WholePattern: return "*" + Word(random) + " " + Word(random) + "*";
-        case talvo::RuleKind::Pattern: break;
+        case talvo::RuleKind::Address:
+            return random() % 2 ? Letters(random, 2) : "*!*@" + Letters(random, 1) + "*";
+        case talvo::RuleKind::WholePattern:
+            return "*" + Word(random) + " " + Word(random) + "*";
+        case talvo::RuleKind::Pattern:
+            break;
     }
     return "*" + Word(random) + "* *" + Word(random) + "*";
 }
@@ -87,8 +93,10 @@ protected:
         ASSERT_EQ(CallExport(LoadRules, ""), m_loadAnswer);
         for (int i = 0; i < 400; ++i) m_filters.push_back({RuleFilter, Request(random), {}});
         for (int i = 0; i < 200; ++i) {
-            m_magic.push_back({Magic, Letters(random, 3 + random() % 10) + "!" + (random() % 2 ? "~" : "") +
-                                          Letters(random, 2 + random() % 8) + "@host", {}});
+            m_magic.push_back({Magic,
+                               Letters(random, 3 + random() % 10) + "!" + (random() % 2 ? "~" : "") +
+                                   Letters(random, 2 + random() % 8) + "@host",
+                               {}});
         }
         for (std::vector<Call>* calls : {&m_filters, &m_magic}) {
             for (Call& call : *calls) call.answer = CallExport(call.command, call.text);
