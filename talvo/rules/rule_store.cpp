@@ -2,7 +2,6 @@
 
 #include <mutex>
 #include <string>
-#include <utility>
 
 #include "talvo/rules/rule_files.h"
 
