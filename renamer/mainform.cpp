@@ -9,7 +9,7 @@
 namespace nomvary {
 
 void Mainform::form_load() {
-    LoadSettings(m_values, m_platform);
+    LoadSettings(m_values, m_files, m_platform);
     // When the settings moved no list, no change handler ran; the run must
     // still get the folder the list shows, never an empty path (which would
     // list the root folder).
@@ -26,9 +26,46 @@ void Mainform::Form_Activate() {
     }
 }
 
-void Mainform::Form_Unload() { SaveSettings(m_platform); }
+void Mainform::Form_Unload() { SaveSettings(m_files, m_platform); }
 
-void Mainform::Command1_Click() { RenameFolder(m_values, m_platform); }
+void Mainform::Command1_Click() { RenameFolder(); }
+
+void Mainform::RenameFolder() {
+    if (m_values.running) {
+        return;
+    }
+    m_values.running = true;
+
+    const bool featcheck = m_platform.IsChecked(CheckBox::featcheck);
+    const bool vscheck = m_platform.IsChecked(CheckBox::vscheck);
+
+    m_files.SetCurrentFolder(m_values.folderPath);
+    m_values.filePattern = m_values.allFiles ? "*.*" : "*.mp3";
+    // The only point where a second click on "RUN" can come in; `running`
+    // turns it away.
+    m_platform.ProcessPendingEvents();
+
+    if (!m_values.folderPath.empty() && m_values.folderPath.back() == m_files.FolderSeparator()) {
+        m_values.folderPath.pop_back();
+    }
+
+    RenameOptions options;
+    options.blankopt = m_values.blankToUnderscore ? 1 : 0;
+    options.capcheck = m_platform.IsChecked(CheckBox::capcheck);
+    options.capsubcheck = m_platform.IsChecked(CheckBox::capsubcheck);
+    options.featcheck = featcheck;
+    options.vscheck = vscheck;
+    const RenameReport report = RenameMatchingFiles(m_files, m_values.folderPath, m_values.filePattern, options);
+
+    m_values.running = false;
+
+    const bool exitNow = m_platform.AskYesNo(RenameSummary(report.count) + "\r\nExit now?", "done");
+    m_files.SetCurrentFolder(m_files.ProgramFolder());
+    if (exitNow) {
+        SaveSettings(m_files, m_platform);
+        m_platform.EndProgram();
+    }
+}
 
 void Mainform::Command2_Click() { m_platform.ShowMessage(AboutText(), "about"); }
 
@@ -58,7 +95,7 @@ void Mainform::Drive1_Change() {
     }
     m_platform.ProcessPendingEvents();
     if (!m_values.loading) {
-        SaveSettings(m_platform);
+        SaveSettings(m_files, m_platform);
     }
 }
 
@@ -67,7 +104,7 @@ void Mainform::Dir1_Change() {
     // Surrounding blanks are never part of a Windows path, but on POSIX a
     // folder name may begin or end with one; trimming there would point the
     // run at another folder.
-    if (m_platform.FolderSeparator() == '/') {
+    if (m_files.FolderSeparator() == '/') {
         m_values.folderPath = std::move(path);
         return;
     }

@@ -1,33 +1,22 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
+#include "file_system.h"
+#include "mainform_values.h"
 #include "platform.h"
 
 namespace nomvary {
 
-// The window-level values of Mainform. Flags false and texts empty before
-// form_load.
-struct MainformValues {
-    bool running = false;            // a rename run is under way
-    std::string folderPath;          // the folder list's path, without surrounding blanks
-    std::string filePattern;         // "*.*" or "*.mp3"
-    bool allFiles = false;           // "All files" is selected
-    bool blankToUnderscore = false;  // "blank to _" is selected
-    bool autorunPending = false;     // the stored autorun byte was 1
-    bool loading = false;            // form_load is under way
-};
-
 // The window's handlers, with no widget code: the widgets (or a fake) call
-// these on their events and reach back only through the Platform.
+// these on their events and reach back only through the FileSystem and the
+// Platform, which must outlive the form.
 class Mainform {
 public:
-    explicit Mainform(Platform& platform) : m_platform(platform) {}
+    Mainform(FileSystem& files, Platform& platform) : m_files(files), m_platform(platform) {}
 
     MainformValues& Values() { return m_values; }
     const MainformValues& Values() const { return m_values; }
-    Platform& GetPlatform() { return m_platform; }
 
     void form_load();                 // window loads: LoadSettings
     void Form_Activate();             // window becomes active: autorun when pending
@@ -40,10 +29,17 @@ public:
     void Drive1_Change();
     void Dir1_Change();
 
+    // The run that "RUN" starts: renames the matching files of the chosen
+    // folder with the window's options, then shows the count with
+    // "Exit now?"; Yes saves the settings and ends the program. A second call
+    // while a run is under way returns at once.
+    void RenameFolder();
+
     // The text of the about box.
     static std::string AboutText();
 
 private:
+    FileSystem& m_files;
     Platform& m_platform;
     MainformValues m_values;
     bool m_autorunStarted = false;

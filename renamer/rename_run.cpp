@@ -1,7 +1,5 @@
 #include "rename_run.h"
 
-#include "settings.h"
-
 namespace nomvary {
 
 std::string RenameSummary(std::int32_t count) {
@@ -14,51 +12,30 @@ std::string RenameSummary(std::int32_t count) {
     return std::to_string(count) + " files renamed.";
 }
 
-void RenameFolder(MainformValues& values, Platform& platform) {
-    if (values.running) {
-        return;
-    }
-    values.running = true;
-    std::int32_t count = 0;
-
-    const bool featcheck = platform.IsChecked(CheckBox::featcheck);
-    const bool vscheck = platform.IsChecked(CheckBox::vscheck);
-
-    platform.SetCurrentFolder(values.folderPath);
-    values.filePattern = values.allFiles ? "*.*" : "*.mp3";
-    // The only point where a second click on "RUN" can come in; `running`
-    // turns it away.
-    platform.ProcessPendingEvents();
-
-    const char separator = platform.FolderSeparator();
-    if (!values.folderPath.empty() && values.folderPath.back() == separator) {
-        values.folderPath.pop_back();
-    }
-
-    RenameOptions options;
-    options.blankopt = values.blankToUnderscore ? 1 : 0;
-    options.capcheck = platform.IsChecked(CheckBox::capcheck);
-    options.capsubcheck = platform.IsChecked(CheckBox::capsubcheck);
-    options.featcheck = featcheck;
-    options.vscheck = vscheck;
-
-    std::string name = platform.ListMatchingNames(values.folderPath + separator + values.filePattern);
-    while (!name.empty()) {
-        const std::string newName = TransformName(name, options);
-        if (newName != name && platform.RenameFile(name, newName)) {
-            ++count;
+RenameReport RenameMatchingFiles(FileSystem& files, const std::string& folder, const std::string& pattern,
+                                 const RenameOptions& options, const RenameListener& listener) {
+    const char separator = files.FolderSeparator();
+    const bool rooted = !folder.empty() && folder.back() == separator;
+    RenameReport report;
+    RenameAttempt attempt;
+    attempt.oldName = files.ListMatchingNames(rooted ? folder + pattern : folder + separator + pattern);
+    while (!attempt.oldName.empty()) {
+        attempt.newName = TransformName(attempt.oldName, options);
+        if (attempt.newName != attempt.oldName) {
+            if (files.RenameFile(attempt.oldName, attempt.newName)) {
+                attempt.error = 0;
+                ++report.count;
+            } else {
+                attempt.error = files.LastRenameError();
+                report.failures.push_back(attempt);
+            }
+            if (listener) {
+                listener(attempt);
+            }
         }
-        name = platform.ListMatchingNames();
+        attempt.oldName = files.ListMatchingNames();
     }
-
-    values.running = false;
-
-    const bool exitNow = platform.AskYesNo(RenameSummary(count) + "\r\nExit now?", "done");
-    platform.SetCurrentFolder(platform.ProgramFolder());
-    if (exitNow) {
-        SaveSettings(platform);
-        platform.EndProgram();
-    }
+    return report;
 }
 
 }  // namespace nomvary

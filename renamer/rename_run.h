@@ -1,20 +1,42 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "mainform.h"
+#include "file_system.h"
 #include "name_rule.h"
-#include "platform.h"
 
 namespace nomvary {
 
 // The first line of the closing message for `count` renames.
 std::string RenameSummary(std::int32_t count);
 
-// The batch run that "RUN" starts: lists the chosen folder, renames every file
-// whose name TransformName changes, counts the renames and asks "Exit now?".
-// A second call while a run is under way returns at once.
-void RenameFolder(MainformValues& values, Platform& platform);
+// One rename the run tried: the listed name, the name TransformName gave it,
+// and the file system's reason when it failed (0 when it succeeded).
+struct RenameAttempt {
+    std::string oldName;
+    std::string newName;
+    int error = 0;
+};
+
+// What a run did: the renames that succeeded and each one that failed, in the
+// order they were tried.
+struct RenameReport {
+    std::int32_t count = 0;
+    std::vector<RenameAttempt> failures;
+};
+
+// Hears of each rename as it is tried, succeeded or failed.
+using RenameListener = std::function<void(const RenameAttempt&)>;
+
+// The batch run itself: lists the files of `folder` that match `pattern`,
+// computes each new name with TransformName and renames the file when the
+// name changes, one file at a time. A name already in its final form is not
+// tried. `folder` may end in the separator (a drive or file-system root).
+// Every failure is skipped; a listing that cannot start renames nothing.
+RenameReport RenameMatchingFiles(FileSystem& files, const std::string& folder, const std::string& pattern,
+                                 const RenameOptions& options, const RenameListener& listener = {});
 
 }  // namespace nomvary

@@ -29,10 +29,10 @@ void PutPadded(std::array<char, kSettingsRecordSize>& record, std::size_t offset
 
 // Reads `size` bytes; what lies past the end of a short file reads as zeros.
 // Only a read that fails outright is a failure.
-bool ReadPadded(Platform& platform, char* buffer, std::size_t size) {
+bool ReadPadded(FileSystem& files, char* buffer, std::size_t size) {
     std::size_t filled = 0;
     while (filled < size) {
-        const std::optional<std::size_t> got = platform.ReadSettingsFile(buffer + filled, size - filled);
+        const std::optional<std::size_t> got = files.ReadSettingsFile(buffer + filled, size - filled);
         if (!got) {
             return false;
         }
@@ -47,41 +47,41 @@ bool ReadPadded(Platform& platform, char* buffer, std::size_t size) {
     return true;
 }
 
-std::optional<unsigned char> ReadByte(Platform& platform) {
+std::optional<unsigned char> ReadByte(FileSystem& files) {
     char byte = 0;
-    if (!ReadPadded(platform, &byte, 1)) {
+    if (!ReadPadded(files, &byte, 1)) {
         return std::nullopt;
     }
     return static_cast<unsigned char>(byte);
 }
 
 // The steps of LoadSettings that stop at the first failure; false then.
-bool ReadSettingsIntoControls(MainformValues& values, Platform& platform) {
-    if (!platform.SetCurrentFolder(platform.ProgramFolder())) {
+bool ReadSettingsIntoControls(MainformValues& values, FileSystem& files, Platform& platform) {
+    if (!files.SetCurrentFolder(files.ProgramFolder())) {
         return false;
     }
-    if (!platform.OpenSettingsFile(SettingsFilePath(platform))) {
+    if (!files.OpenSettingsFile(SettingsFilePath(files))) {
         return false;
     }
 
     std::array<char, kSettingsTextSize> text{};
-    if (!ReadPadded(platform, text.data(), text.size())) {
+    if (!ReadPadded(files, text.data(), text.size())) {
         return false;
     }
     ApplyStoredDrive(platform, std::string_view(text.data(), text.size()));
-    if (!ReadPadded(platform, text.data(), text.size())) {
+    if (!ReadPadded(files, text.data(), text.size())) {
         return false;
     }
     ApplyStoredFolder(platform, std::string_view(text.data(), text.size()));
 
-    const std::optional<unsigned char> blankopt = ReadByte(platform);
+    const std::optional<unsigned char> blankopt = ReadByte(files);
     if (!blankopt) {
         return false;
     }
     platform.SelectOption(OptionArray::blankopt, *blankopt != 0 ? 1 : 0);
     values.blankToUnderscore = *blankopt != 0;
 
-    const std::optional<unsigned char> fnamopt = ReadByte(platform);
+    const std::optional<unsigned char> fnamopt = ReadByte(files);
     if (!fnamopt) {
         return false;
     }
@@ -89,37 +89,37 @@ bool ReadSettingsIntoControls(MainformValues& values, Platform& platform) {
     values.allFiles = *fnamopt != 0;
     values.filePattern = values.allFiles ? "*.*" : "*.mp3";
 
-    const std::optional<unsigned char> autorun = ReadByte(platform);
+    const std::optional<unsigned char> autorun = ReadByte(files);
     if (!autorun) {
         return false;
     }
     platform.SetChecked(CheckBox::autorunbox, *autorun == 1);
     values.autorunPending = *autorun == 1;
 
-    const std::optional<unsigned char> capcheck = ReadByte(platform);
+    const std::optional<unsigned char> capcheck = ReadByte(files);
     if (!capcheck) {
         return false;
     }
     platform.SetChecked(CheckBox::capcheck, *capcheck == 1);
 
-    const std::optional<unsigned char> capsubcheck = ReadByte(platform);
+    const std::optional<unsigned char> capsubcheck = ReadByte(files);
     if (!capsubcheck) {
         return false;
     }
 
-    const std::optional<unsigned char> featcheck = ReadByte(platform);
+    const std::optional<unsigned char> featcheck = ReadByte(files);
     if (!featcheck) {
         return false;
     }
     platform.SetChecked(CheckBox::featcheck, *featcheck == 1);
 
-    const std::optional<unsigned char> vscheck = ReadByte(platform);
+    const std::optional<unsigned char> vscheck = ReadByte(files);
     if (!vscheck) {
         return false;
     }
     platform.SetChecked(CheckBox::vscheck, *vscheck == 1);
 
-    if (!platform.CloseSettingsFileHandle()) {
+    if (!files.CloseSettingsFileHandle()) {
         return false;
     }
 
@@ -130,29 +130,29 @@ bool ReadSettingsIntoControls(MainformValues& values, Platform& platform) {
 
 }  // namespace
 
-std::string SettingsFilePath(Platform& platform) {
-    const std::string folder = platform.ProgramFolder();
+std::string SettingsFilePath(FileSystem& files) {
+    const std::string folder = files.ProgramFolder();
     if (folder.empty()) {
         // Without a program folder there is no settings file; an empty path
         // fails to open instead of landing in the file system's root.
         return {};
     }
-    const char separator = platform.FolderSeparator();
+    const char separator = files.FolderSeparator();
     if (folder.back() == separator) {
         return folder + kSettingsFileName;
     }
     return folder + separator + kSettingsFileName;
 }
 
-void CloseSettingsFile(Platform& platform) {
-    if (platform.IsSettingsFileOpen()) {
-        platform.CloseSettingsFileHandle();
+void CloseSettingsFile(FileSystem& files) {
+    if (files.IsSettingsFileOpen()) {
+        files.CloseSettingsFileHandle();
     }
 }
 
-void SaveSettings(Platform& platform) {
-    CloseSettingsFile(platform);
-    if (!platform.OpenSettingsFile(SettingsFilePath(platform))) {
+void SaveSettings(FileSystem& files, Platform& platform) {
+    CloseSettingsFile(files);
+    if (!files.OpenSettingsFile(SettingsFilePath(files))) {
         return;
     }
 
@@ -173,20 +173,20 @@ void SaveSettings(Platform& platform) {
     for (std::size_t k = 0; k < kOptionBytes; ++k) {
         record[2 * kSettingsTextSize + k] = options[k] ? 1 : 0;
     }
-    platform.WriteSettingsFile(record.data(), record.size());
+    files.WriteSettingsFile(record.data(), record.size());
 
-    CloseSettingsFile(platform);
+    CloseSettingsFile(files);
 }
 
-void LoadSettings(MainformValues& values, Platform& platform) {
+void LoadSettings(MainformValues& values, FileSystem& files, Platform& platform) {
     values.blankToUnderscore = false;
     values.allFiles = false;
     values.running = false;
     values.autorunPending = false;
     values.loading = true;
 
-    if (!ReadSettingsIntoControls(values, platform)) {
-        SaveSettings(platform);
+    if (!ReadSettingsIntoControls(values, files, platform)) {
+        SaveSettings(files, platform);
     }
     values.loading = false;
 }

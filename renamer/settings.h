@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "mainform.h"
+#include "file_system.h"
+#include "mainform_values.h"
 #include "platform.h"
 
 namespace nomvary {
@@ -15,15 +16,15 @@ inline constexpr std::size_t kSettingsRecordSize = 519;
 inline constexpr const char* kSettingsFileName = "nomvary.ini";
 
 // The settings file's path: the program folder, a separator, "nomvary.ini".
-std::string SettingsFilePath(Platform& platform);
+std::string SettingsFilePath(FileSystem& files);
 
 // Reads the settings file into the controls and the window-level values.
 // Stops at the first failure and saves instead.
-void LoadSettings(MainformValues& values, Platform& platform);
+void LoadSettings(MainformValues& values, FileSystem& files, Platform& platform);
 // Writes the controls' state to the settings file; every step ignores failure.
-void SaveSettings(Platform& platform);
+void SaveSettings(FileSystem& files, Platform& platform);
 // Closes the settings file if it is open.
-void CloseSettingsFile(Platform& platform);
+void CloseSettingsFile(FileSystem& files);
 // Select the stored drive / folder; a text naming no available drive or no
 // existing folder leaves the list as it was (answered false).
 bool ApplyStoredDrive(Platform& platform, std::string_view storedText);

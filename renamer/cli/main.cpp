@@ -12,8 +12,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "console_platform.h"
-#include "mainform.h"
+#include "dry_run_file_system.h"
+#include "posix_file_system.h"
+#include "rename_run.h"
 
 namespace {
 
@@ -49,6 +50,8 @@ struct Choices {
     bool help = false;
     std::string folder;
 };
+
+void PutBytes(std::FILE* stream, const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stream); }
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "nomvary-cli: %s\n\n%s", message.c_str(), kUsage);
@@ -90,8 +93,7 @@ std::optional<int> Parse(int argc, char** argv, Choices& choices) {
     return std::nullopt;
 }
 
-// The run changes into the folder before it lists "folder/pattern", so the
-// folder must be absolute.
+// The folder as an absolute path, as the messages name it.
 std::optional<std::string> ReadableFolder(const std::string& folder) {
     char resolved[PATH_MAX];
     if (realpath(folder.c_str(), resolved) == nullptr) {
@@ -120,24 +122,35 @@ int main(int argc, char** argv) {
         return UsageError("cannot read folder \"" + choices.folder + "\": " + std::strerror(error));
     }
 
-    ConsolePlatform platform(choices.dryRun, stdout, stderr);
-    Mainform form(platform);
-    platform.Attach(form);
-    platform.SelectOption(OptionArray::blankopt, choices.blankToUnderscore ? 1 : 0);
-    platform.SelectOption(OptionArray::fnamopt, choices.allFiles ? 1 : 0);
-    platform.SetChecked(CheckBox::capcheck, choices.capitalize);
-    platform.SetChecked(CheckBox::capsubcheck, choices.exceptBrackets);
-    platform.SetChecked(CheckBox::featcheck, choices.excludeFeat);
-    platform.SetChecked(CheckBox::vscheck, choices.excludeVs);
-    if (!platform.SetFolderListPath(*folder)) {
-        const int error = errno;
-        return UsageError("cannot read folder \"" + choices.folder + "\": " + std::strerror(error));
-    }
+    RenameOptions options;
+    options.blankopt = choices.blankToUnderscore ? 1 : 0;
+    options.capcheck = choices.capitalize;
+    options.capsubcheck = choices.exceptBrackets;
+    options.featcheck = choices.excludeFeat;
+    options.vscheck = choices.excludeVs;
 
-    form.Command1_Click();
+    const auto report = [&choices](const RenameAttempt& attempt) {
+        if (attempt.error != 0 && !choices.dryRun) {
+            std::fputs("nomvary-cli: cannot rename \"", stderr);
+            PutBytes(stderr, attempt.oldName);
+            std::fputs("\" to \"", stderr);
+            PutBytes(stderr, attempt.newName);
+            std::fprintf(stderr, "\": %s\n", std::strerror(attempt.error));
+            return;
+        }
+        PutBytes(stdout, attempt.oldName);
+        std::fputs(" -> ", stdout);
+        PutBytes(stdout, attempt.newName);
+        std::fputs(attempt.error != 0 ? "  (the new name already exists: would fail)\n" : "\n", stdout);
+    };
+    DryRunFileSystem dryRun;
+    PosixFileSystem real;
+    FileSystem& files = choices.dryRun ? static_cast<FileSystem&>(dryRun) : real;
+    const RenameReport result =
+        RenameMatchingFiles(files, *folder, choices.allFiles ? "*.*" : "*.mp3", options, report);
 
     if (choices.dryRun) {
-        const int count = platform.Renames();
+        const int count = result.count;
         if (count == 0) {
             std::puts("Dry run: no files would be renamed.");
         } else if (count == 1) {
@@ -146,9 +159,7 @@ int main(int argc, char** argv) {
             std::printf("Dry run: %d files would be renamed.\n", count);
         }
     } else {
-        // The first line of the run's own closing message.
-        const std::string& message = platform.LastQuestion();
-        std::puts(message.substr(0, message.find("\r\n")).c_str());
+        std::puts(RenameSummary(result.count).c_str());
     }
-    return platform.Failures() == 0 ? 0 : 1;
+    return result.failures.empty() ? 0 : 1;
 }

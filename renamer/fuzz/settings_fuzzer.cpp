@@ -71,7 +71,7 @@ std::string Padded(std::string text) {
 
 // The controls in fields, the settings file as bytes. Setting a control
 // raises the form's handler, as the window does.
-class MemoryPlatform : public nomvary::Platform {
+class MemoryPlatform : public nomvary::FileSystem, public nomvary::Platform {
 public:
     std::set<std::string> folders{"/", "/music", "/prog", "/music/a b", "/music/a b ", "/prog/x"};
     std::map<std::string, std::optional<std::string>> drives{{"/", "/"}, {"D:", "/music"}, {"E:", std::nullopt}};
@@ -97,6 +97,7 @@ public:
     std::string ListMatchingNames(const std::string&) override { return {}; }
     std::string ListMatchingNames() override { return {}; }
     bool RenameFile(const std::string&, const std::string&) override { return false; }
+    int LastRenameError() const override { return 0; }
     std::string ProgramFolder() override { return programFolder; }
 
     bool OpenSettingsFile(const std::string&) override {
@@ -209,7 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     MemoryPlatform platform;
-    nomvary::Mainform form(platform);
+    nomvary::Mainform form(platform, platform);
     platform.form = &form;
 
     const std::uint8_t failures = data[0];

@@ -8,7 +8,7 @@
 
 #include <sys/types.h>
 
-#include "../platform.h"
+#include "file_system.h"
 
 namespace nomvary {
 
@@ -17,12 +17,10 @@ namespace nomvary {
 // for itself, and "*.*" matches every name (also one without a dot).
 bool PatternMatches(std::string_view pattern, std::string_view name);
 
-// The file-system and settings-file operations of Platform on a POSIX file
-// system. The window, the boxes and the controls stay pure virtual: the Qt
-// window and the console each derive from this class and supply them.
+// The FileSystem on a POSIX file system.
 //
 // Names are bytes: nothing here decodes or re-encodes a file name.
-class PosixFileSystem : public Platform {
+class PosixFileSystem : public FileSystem {
 public:
     PosixFileSystem() = default;
     ~PosixFileSystem() override;
@@ -58,8 +56,7 @@ public:
     bool WriteSettingsFile(const char* data, std::size_t size) override;
     bool CloseSettingsFileHandle() override;
 
-    // The errno of the last RenameFile that failed (0 after a success).
-    int LastRenameError() const { return m_lastRenameError; }
+    int LastRenameError() const override { return m_lastRenameError; }
 
     // True when renaming `oldName` to `newName` in the listed folder would
     // meet another file already holding the new name (a preview check; the

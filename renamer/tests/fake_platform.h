@@ -1,9 +1,10 @@
 #pragma once
 
-// Fakes of the renamer's Platform. Controls live in fields; setting one
-// raises the attached Mainform's handler, as the real window does.
+// Fakes of the renamer's FileSystem and Platform. Controls live in fields;
+// setting one raises the attached Mainform's handler, as the real window does.
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -17,13 +18,12 @@
 
 namespace nomvary::testing {
 
-// The window and the controls, over any Base that supplies the file system.
-template <class Base>
-class FakeControls : public Base {
+// The window and the controls.
+class FakeControls : public Platform {
 public:
-    char separator = '/';
     std::set<std::string> folders{"/", "/music", "/prog", "/mnt/usb"};  // folders the lists accept
-    int writes = 0, events = 0, writesAtEnd = -1;
+    int events = 0;
+    bool ended = false;
     std::function<void()> onEvents;
     bool answerYes = false;
     std::vector<std::pair<std::string, std::string>> asked, shown;  // text, title
@@ -44,7 +44,7 @@ public:
         return answerYes;
     }
     void ShowMessage(const std::string& text, const std::string& title) override { shown.emplace_back(text, title); }
-    void EndProgram() override { writesAtEnd = writes; }
+    void EndProgram() override { ended = true; }
 
     std::string DriveText() override { return drive; }
     bool SetDriveText(const std::string& text) override {
@@ -80,10 +80,12 @@ public:
     void SetEnabled(CheckBox box, bool value) override { enabled[static_cast<int>(box)] = value; }
 };
 
-// The whole platform in memory: one folder "/music" of files, the settings
-// file as bytes.
-class FakePlatform : public FakeControls<Platform> {
+// The whole world in memory: one folder "/music" of files, the settings file
+// as bytes, and the controls.
+class FakePlatform : public FileSystem, public FakeControls {
 public:
+    char separator = '/';
+    int writes = 0, writesAtEnd = -1;
     std::vector<std::string> files;       // the files of /music, in listing order
     std::set<std::string> refused;        // old names whose rename fails
     std::string currentFolder = "/", programFolder = "/prog";
@@ -115,10 +117,15 @@ public:
     std::string ListMatchingNames() override { return m_next < m_snapshot.size() ? m_snapshot[m_next++] : ""; }
     bool RenameFile(const std::string& from, const std::string& to) override {
         const auto old = std::find(files.begin(), files.end(), from);
-        if (old == files.end() || refused.count(from) || std::count(files.begin(), files.end(), to)) return false;
+        if (old == files.end() || refused.count(from) || std::count(files.begin(), files.end(), to)) {
+            m_error = old == files.end() ? ENOENT : refused.count(from) ? EACCES : EEXIST;
+            return false;
+        }
         *old = to;
+        m_error = 0;
         return true;
     }
+    int LastRenameError() const override { return m_error; }
     std::string ProgramFolder() override { return programFolder; }
 
     bool OpenSettingsFile(const std::string& path) override {
@@ -147,16 +154,22 @@ public:
     }
     bool CloseSettingsFileHandle() override { return m_open && !(m_open = false); }
 
+    void EndProgram() override {
+        FakeControls::EndProgram();
+        writesAtEnd = writes;
+    }
+
 private:
     std::vector<std::string> m_snapshot;
     std::size_t m_next = 0, m_position = 0;
     bool m_open = false;
+    int m_error = 0;
 };
 
 // A window over the fake: the form attached, loaded from `settings`.
 struct FakeWindow {
     FakePlatform platform;
-    Mainform form{platform};
+    Mainform form{platform, platform};
     explicit FakeWindow(std::optional<std::string> settings = std::nullopt) {
         platform.form = &form;
         platform.settings = std::move(settings);

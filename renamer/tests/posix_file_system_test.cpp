@@ -19,10 +19,10 @@ namespace {
 
 using namespace testing;
 
-// The real file system under fake controls and a program folder of our choosing.
-class TestFs : public FakeControls<PosixFileSystem> {
+// The real file system with a program folder of our choosing, noting what
+// it lists.
+class TestFs : public PosixFileSystem {
 public:
-    // Where a run returns to: never a folder a test removes or unmounts.
     std::string programFolder = fs::temp_directory_path().string();
     std::vector<std::string> listed;
 
@@ -30,14 +30,12 @@ public:
     std::string ListMatchingNames() override { return Note(PosixFileSystem::ListMatchingNames()); }
     std::string ProgramFolder() override { return programFolder; }
 
-    // One run over `folder`; answers the first line of its closing message.
+    // One run over the ".mp3" files of `folder`; answers its summary.
     std::string Run(const fs::path& folder, bool capitalize) {
-        checks[static_cast<int>(CheckBox::capcheck)] = capitalize;
-        MainformValues values;
-        values.folderPath = folder.string();
+        RenameOptions options;
+        options.capcheck = capitalize;
         listed.clear();
-        RenameFolder(values, *this);
-        return asked.back().first.substr(0, asked.back().first.find('\r'));
+        return RenameSummary(RenameMatchingFiles(*this, folder.string(), "*.mp3", options).count);
     }
     std::vector<std::string> ListAll(const std::string& text) {
         listed.clear();
@@ -173,12 +171,13 @@ TEST(PosixSettingsTest, SavedBytesAndA300CharacterFolder) {
     const fs::path deep = music.Path() / std::string(150, 'd') / std::string(150, 'e');
     fs::create_directories(deep);
     TestFs posix;
+    FakeControls controls;
     posix.programFolder = program.Path().string();
-    posix.folders.insert(deep.string());
-    ASSERT_TRUE(posix.SetFolderListPath(deep.string()));
-    posix.options = {1, 1};
-    posix.checks = {true, true, true, false, false};
-    SaveSettings(posix);
+    controls.folders.insert(deep.string());
+    ASSERT_TRUE(controls.SetFolderListPath(deep.string()));
+    controls.options = {1, 1};
+    controls.checks = {true, true, true, false, false};
+    SaveSettings(posix, controls);
     EXPECT_EQ(ReadFile(program.Path() / "nomvary.ini"),
               Padded("/") + deep.string().substr(0, 256) + std::string("\1\1\1\1\1\0\0", 7));
 }
@@ -203,16 +202,17 @@ TEST(PosixSettingsTest, FilesOfEveryLength) {
     for (const auto& row : rows) {
         WriteFile(file, row.bytes);
         TestFs posix;
+        FakeControls controls;
         posix.programFolder = program.Path().string();
-        posix.folders.insert(posix.programFolder);
+        controls.folders.insert(posix.programFolder);
         MainformValues values;
-        LoadSettings(values, posix);
+        LoadSettings(values, posix, controls);
         EXPECT_EQ(values.blankToUnderscore, row.blankToUnderscore) << row.what;
         EXPECT_EQ(values.autorunPending, row.autorun) << row.what;
-        EXPECT_EQ(posix.IsChecked(CheckBox::capsubcheck), row.capsubcheck) << row.what;
-        EXPECT_EQ(posix.IsEnabled(CheckBox::capsubcheck), row.capsubEnabled) << row.what;
+        EXPECT_EQ(controls.IsChecked(CheckBox::capsubcheck), row.capsubcheck) << row.what;
+        EXPECT_EQ(controls.IsEnabled(CheckBox::capsubcheck), row.capsubEnabled) << row.what;
         EXPECT_EQ(ReadFile(file), row.bytes) << row.what << ": loading wrote";
-        SaveSettings(posix);
+        SaveSettings(posix, controls);
         const std::string saved = ReadFile(file);
         EXPECT_EQ(saved.size(), row.savedSize) << row.what;
         EXPECT_EQ(saved[512], row.blankToUnderscore ? 1 : 0) << row.what;

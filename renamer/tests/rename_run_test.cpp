@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
+#include "mainform.h"
 
 namespace nomvary {
 namespace {
@@ -10,12 +11,17 @@ namespace {
 using testing::FakePlatform;
 using Names = std::vector<std::string>;
 
-MainformValues Chosen(const std::string& folder, bool allFiles = false) {
-    MainformValues values;
-    values.folderPath = folder;
-    values.allFiles = allFiles;
-    return values;
-}
+// A form over the fake with `folder` chosen, not loaded from any settings.
+struct Form {
+    FakePlatform platform;
+    Mainform form{platform, platform};
+    MainformValues& values = form.Values();
+    explicit Form(const std::string& folder, bool allFiles = false) {
+        platform.form = &form;
+        values.folderPath = folder;
+        values.allFiles = allFiles;
+    }
+};
 
 TEST(RenameSummaryTest, Texts) {
     EXPECT_EQ(RenameSummary(0), "No files were renamed.");
@@ -45,12 +51,13 @@ TEST(RenameFolderTest, Runs) {
         {"missing folder", {"a_b.mp3"}, false, false, "/gone", {"a_b.mp3"}, "No files were renamed."},
     };
     for (const auto& row : rows) {
-        FakePlatform platform;
+        Form f(row.folder, row.allFiles);
+        FakePlatform& platform = f.platform;
+        const MainformValues& values = f.values;
         platform.files = row.files;
         platform.refused = {"b_2.mp3"};
         platform.checks[static_cast<int>(CheckBox::capcheck)] = row.capcheck;
-        MainformValues values = Chosen(row.folder, row.allFiles);
-        RenameFolder(values, platform);
+        f.form.RenameFolder();
         EXPECT_EQ(platform.files, row.after) << row.what;
         ASSERT_EQ(platform.asked.size(), 1u) << row.what;
         EXPECT_EQ(platform.asked[0].first, std::string(row.summary) + "\r\nExit now?") << row.what;
@@ -64,17 +71,17 @@ TEST(RenameFolderTest, Runs) {
 // A click handled while the run processes events enters the run again and
 // must return at once; a box changed then counts only if read afterwards.
 TEST(RenameFolderTest, EventsDuringTheRun) {
-    FakePlatform platform;
+    Form f("/music");
+    FakePlatform& platform = f.platform;
     platform.files = {"x vs. y.mp3"};
-    MainformValues values = Chosen("/music");
     std::string folderDuringEvents;
     platform.onEvents = [&] {
         folderDuringEvents = platform.currentFolder;
         platform.SetChecked(CheckBox::capcheck, true);
         platform.SetChecked(CheckBox::vscheck, true);
-        RenameFolder(values, platform);
+        f.form.RenameFolder();
     };
-    RenameFolder(values, platform);
+    f.form.RenameFolder();
     EXPECT_EQ(platform.listings.size(), 1u);
     EXPECT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(folderDuringEvents, "/music");
@@ -83,13 +90,12 @@ TEST(RenameFolderTest, EventsDuringTheRun) {
 
 TEST(RenameFolderTest, YesSavesThenEndsNoKeepsEverything) {
     for (const bool yes : {true, false}) {
-        FakePlatform platform;
-        platform.answerYes = yes;
-        MainformValues values = Chosen("/music");
-        RenameFolder(values, platform);
-        EXPECT_EQ(platform.writesAtEnd, yes ? 1 : -1);
-        EXPECT_EQ(platform.settings.has_value(), yes);
-        EXPECT_EQ(values.folderPath, "/music");
+        Form f("/music");
+        f.platform.answerYes = yes;
+        f.form.RenameFolder();
+        EXPECT_EQ(f.platform.writesAtEnd, yes ? 1 : -1);
+        EXPECT_EQ(f.platform.settings.has_value(), yes);
+        EXPECT_EQ(f.values.folderPath, "/music");
     }
 }
 
@@ -99,12 +105,11 @@ TEST(RenameFolderTest, DriveRootLosesItsTrailingSeparator) {
         const char *folder, *listing, *kept;
     } rows[] = {{'/', "/", "/*.mp3", ""}, {'\\', "C:\\", "C:\\*.mp3", "C:"}, {'/', "/music/", "/music/*.mp3", "/music"}};
     for (const auto& row : rows) {
-        FakePlatform platform;
-        platform.separator = row.separator;
-        MainformValues values = Chosen(row.folder);
-        RenameFolder(values, platform);
-        EXPECT_EQ(platform.listings, Names{row.listing});
-        EXPECT_EQ(values.folderPath, row.kept);
+        Form f(row.folder);
+        f.platform.separator = row.separator;
+        f.form.RenameFolder();
+        EXPECT_EQ(f.platform.listings, Names{row.listing});
+        EXPECT_EQ(f.values.folderPath, row.kept);
     }
 }
 

@@ -28,10 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The real file system under fake controls, the program folder redirected.
-class DiskPlatform : public testing::FakeControls<PosixFileSystem> {
+// The real file system, the program folder redirected.
+class DiskFiles : public PosixFileSystem {
 public:
-    explicit DiskPlatform(fs::path programFolder) : m_programFolder(std::move(programFolder)) {}
+    explicit DiskFiles(fs::path programFolder) : m_programFolder(std::move(programFolder)) {}
     std::string ProgramFolder() override { return m_programFolder.string(); }
 
 private:
@@ -56,8 +56,9 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 // designed defaults, then closes it; false (with a message) on a difference.
 bool OpensWithDefaultsAndClosesLosingNothing(const fs::path& programFolder) {
     const std::map<std::string, std::string> before = Snapshot(programFolder);
-    DiskPlatform platform(programFolder);
-    Mainform form(platform);
+    DiskFiles files(programFolder);
+    testing::FakeControls platform;
+    Mainform form(files, platform);
     platform.form = &form;
     form.form_load();
     const MainformValues& values = form.Values();

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "main_window.h"
+#include "posix_file_system.h"
 #include "qt_platform.h"
 
 int main(int argc, char** argv) {
@@ -8,8 +9,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Nomvary"));
     QApplication::setDesktopFileName(QStringLiteral("nomvary"));
 
+    nomvary::PosixFileSystem files;
     nomvary::QtPlatform platform;
-    nomvary::MainWindow window(platform);
+    nomvary::MainWindow window(files, platform);
     window.show();
     window.raise();
     window.activateWindow();

@@ -58,8 +58,8 @@ std::string StartFolder() {
 
 }  // namespace
 
-MainWindow::MainWindow(QtPlatform& platform, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_form(platform) {
+MainWindow::MainWindow(FileSystem& files, QtPlatform& platform, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_form(files, platform) {
     setObjectName(QStringLiteral("Mainform"));
     setWindowTitle(QStringLiteral("Nomvary"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("nomvary"), QIcon(QStringLiteral(":/nomvary.svg"))));

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "file_system.h"
 #include "mainform.h"
 #include "platform.h"
 
@@ -27,11 +28,12 @@ class QtPlatform;
 //
 // Constructing the window creates the controls with their designed values,
 // attaches them to `platform` and runs form_load; show() it afterwards.
+// `files` and `platform` must outlive the window.
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QtPlatform& platform, QWidget* parent = nullptr);
+    MainWindow(FileSystem& files, QtPlatform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Mainform& Form() { return m_form; }

@@ -5,16 +5,16 @@
 #include <vector>
 
 #include "drive_table.h"
-#include "posix_file_system.h"
+#include "platform.h"
 
 namespace nomvary {
 
 class MainWindow;
 
-// The platform of the window: the POSIX file system plus the Qt message
-// boxes, the event loop and the controls of one MainWindow. Setting a control
-// here raises its handler the way a user's change would.
-class QtPlatform : public PosixFileSystem {
+// The platform of the window: the Qt message boxes, the event loop and the
+// controls of one MainWindow. Setting a control here raises its handler the
+// way a user's change would.
+class QtPlatform : public Platform {
 public:
     QtPlatform() = default;
 

@@ -19,6 +19,7 @@
 #include "box_answerer.h"
 #include "drive_list.h"
 #include "folder_list.h"
+#include "posix_file_system.h"
 #include "qt_platform.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -28,11 +29,17 @@ namespace {
 
 using Asked = std::pair<std::string, std::string>;
 
-// The real Qt platform with the program folder and the drives redirected and,
-// unless `m_realBoxes`, boxes that answer at once.
-class TestPlatform : public QtPlatform {
+// The real file system with the program folder redirected.
+class TestFiles : public PosixFileSystem {
 public:
     std::string ProgramFolder() override { return m_programFolder; }
+    std::string m_programFolder;
+};
+
+// The real Qt platform with the drives redirected and, unless `m_realBoxes`,
+// boxes that answer at once.
+class TestPlatform : public QtPlatform {
+public:
     std::vector<Drive> AvailableDrives() override { return m_drives; }
     bool AskYesNo(const std::string& text, const std::string& title) override {
         m_asked.emplace_back(text, title);
@@ -44,7 +51,6 @@ public:
         QtPlatform::ProcessPendingEvents();
     }
 
-    std::string m_programFolder;
     std::vector<Drive> m_drives;
     bool m_realBoxes = false, m_answerYes = false;
     std::vector<Asked> m_asked, m_shown;
@@ -62,7 +68,7 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(m_temp.Path().empty());
         for (const char* folder : {"prog", "A", "B/sub"}) std::filesystem::create_directories(m_temp / folder);
-        m_platform.m_programFolder = m_temp / "prog";
+        m_files.m_programFolder = m_temp / "prog";
         m_platform.m_drives = {{"A [t]", m_temp / "A"}, {"B [t]", m_temp / "B"}, {"Gone [t]", m_temp / "gone"}};
     }
     void TearDown() override { std::filesystem::current_path(m_startFolder); }
@@ -86,12 +92,13 @@ protected:
 
     TempFolder m_temp;
     const std::filesystem::path m_startFolder = std::filesystem::current_path();
+    TestFiles m_files;
     TestPlatform m_platform;
     const std::string m_settings = m_temp / "prog/nomvary.ini";
 };
 
 TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaultsInTabOrder) {
-    MainWindow window(m_platform);
+    MainWindow window(m_files, m_platform);
     EXPECT_EQ(window.windowTitle(), "Nomvary");
     EXPECT_TRUE(Find<QRadioButton>(window, "blankopt_0")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(window, "fnamopt_0")->isChecked());
@@ -127,7 +134,7 @@ TEST_F(MainWindowTest, StoredFileRestoresEveryControl) {
     };
     for (const auto& c : cases) {
         WriteSettings(Record("B [t]", m_temp / "B/sub", c.bytes));
-        MainWindow window(m_platform);
+        MainWindow window(m_files, m_platform);
         EXPECT_EQ(window.Drive1()->DriveText(), "B [t]");
         EXPECT_EQ(window.Dir1()->Path(), m_temp / "B/sub");
         EXPECT_EQ(window.Form().Values().folderPath, m_temp / "B/sub");
@@ -141,7 +148,7 @@ TEST_F(MainWindowTest, StoredFileRestoresEveryControl) {
 
 TEST_F(MainWindowTest, ClicksSetTheOptionsAndClosingSavesTheRecord) {
     WriteSettings(Record("B [t]", m_temp / "B/sub", {}));
-    MainWindow window(m_platform);
+    MainWindow window(m_files, m_platform);
     for (const char* name : {"blankopt_1", "fnamopt_1"}) QTest::mouseClick(Find<QRadioButton>(window, name), Qt::LeftButton);
     EXPECT_EQ(window.Form().Values().filePattern, "*.*");
     EXPECT_TRUE(window.Form().Values().blankToUnderscore);
@@ -163,7 +170,7 @@ TEST_F(MainWindowTest, ClicksSetTheOptionsAndClosingSavesTheRecord) {
 
 TEST_F(MainWindowTest, ADriveChangeSavesAtOnceAFolderChangeDoesNot) {
     WriteSettings(Record("A [t]", m_temp / "A", {}));
-    MainWindow window(m_platform);
+    MainWindow window(m_files, m_platform);
     ShowActive(window);
     std::filesystem::remove(m_settings);
     QTest::keyClick(window.Drive1(), Qt::Key_Down);
@@ -194,7 +201,7 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
         WriteSettings(autorun);
         m_platform.m_asked.clear();
         m_platform.m_answerYes = yes;
-        MainWindow window(m_platform);
+        MainWindow window(m_files, m_platform);
         std::filesystem::remove(m_settings);
         ShowActive(window);
         ASSERT_TRUE(QTest::qWaitFor([this] { return !m_platform.m_asked.empty(); }));
@@ -221,7 +228,7 @@ TEST_F(MainWindowTest, YesInTheRealBoxLeavesTheEventLoop) {
     std::ofstream(m_temp / "A/one_two.mp3") << "x";
     WriteSettings(Record("A [t]", m_temp / "A", {0, 0, 1, 0, 0, 0, 0}));
     m_platform.m_realBoxes = true;
-    MainWindow window(m_platform);
+    MainWindow window(m_files, m_platform);
     BoxAnswerer answerer(Qt::Key_Return);
     QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a hang fails instead of blocking
     window.show();
@@ -239,7 +246,7 @@ TEST_F(MainWindowTest, YesInTheRealBoxLeavesTheEventLoop) {
 TEST_F(MainWindowTest, ASecondClickOnRunDuringARunDoesNothing) {
     std::ofstream(m_temp / "A/x_y.mp3") << "x";
     WriteSettings(Record("A [t]", m_temp / "A", {}));
-    MainWindow window(m_platform);
+    MainWindow window(m_files, m_platform);
     ShowActive(window);
     auto* run = Find<QPushButton>(window, "Command1");
     int clicks = 0;

@@ -15,6 +15,7 @@
 
 #include "folder_list.h"
 #include "main_window.h"
+#include "posix_file_system.h"
 #include "qt_platform.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -22,14 +23,18 @@
 namespace nomvary {
 namespace {
 
-class FolderPlatform : public QtPlatform {
+class FolderFiles : public PosixFileSystem {
 public:
     std::string ProgramFolder() override { return m_programFolder; }
+    std::string m_programFolder;
+};
+
+class FolderPlatform : public QtPlatform {
+public:
     std::vector<Drive> AvailableDrives() override { return m_drives; }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
     void ShowMessage(const std::string&, const std::string&) override {}
 
-    std::string m_programFolder;
     std::vector<Drive> m_drives;
 };
 
@@ -40,11 +45,12 @@ TEST(SettingsHostileWindowTest, FolderInPlaceOfTheSettingsFile) {
     std::filesystem::create_directories(temp.Path() / "prog" / kSettingsFileName);
     std::ofstream(temp.Path() / "prog" / kSettingsFileName / "keep.txt") << "precious";
     std::filesystem::create_directories(temp.Path() / "A");
+    FolderFiles files;
+    files.m_programFolder = temp / "prog";
     FolderPlatform platform;
-    platform.m_programFolder = temp / "prog";
     platform.m_drives = {{"A [t]", temp / "A"}};
     {
-        MainWindow window(platform);
+        MainWindow window(files, platform);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         EXPECT_TRUE(window.Option(OptionArray::blankopt, 0)->isChecked());

@@ -16,19 +16,25 @@
 #include <QTimer>
 
 #include "main_window.h"
+#include "posix_file_system.h"
 #include "qt_platform.h"
 
 namespace {
 
-class ScreenshotPlatform : public nomvary::QtPlatform {
+// The settings file lands in the temporary folder.
+class ScreenshotFiles : public nomvary::PosixFileSystem {
 public:
-    explicit ScreenshotPlatform(std::string folder) : m_folder(std::move(folder)) {}
+    explicit ScreenshotFiles(std::string folder) : m_folder(std::move(folder)) {}
     std::string ProgramFolder() override { return m_folder; }
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    void ShowMessage(const std::string&, const std::string&) override {}
 
 private:
     std::string m_folder;
+};
+
+class ScreenshotPlatform : public nomvary::QtPlatform {
+public:
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    void ShowMessage(const std::string&, const std::string&) override {}
 };
 
 void Wait(int milliseconds) {
@@ -60,8 +66,9 @@ int main(int argc, char** argv) {
     }
     std::filesystem::current_path(music);
 
-    ScreenshotPlatform platform(root.native());
-    nomvary::MainWindow window(platform);
+    ScreenshotFiles files(root.native());
+    ScreenshotPlatform platform;
+    nomvary::MainWindow window(files, platform);
     window.show();
     Wait(500);
 

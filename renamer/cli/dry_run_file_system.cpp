@@ -1,0 +1,22 @@
+#include "dry_run_file_system.h"
+
+#include <cerrno>
+
+namespace nomvary {
+
+bool DryRunFileSystem::RenameFile(const std::string& oldName, const std::string& newName) {
+    const bool taken =
+        m_planned.count(newName) != 0 || (m_vacated.count(newName) == 0 && NameTaken(oldName, newName));
+    if (taken) {
+        m_error = EEXIST;
+        return false;
+    }
+    m_error = 0;
+    m_planned.insert(newName);
+    m_planned.erase(oldName);
+    m_vacated.insert(oldName);
+    m_vacated.erase(newName);
+    return true;
+}
+
+}  // namespace nomvary

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace nomvary {
+
+// The file system as the renamer sees it: the folder being renamed, the
+// program's own folder and the settings file.
+//
+// Failures are answered (false, empty, nullopt) and never thrown: the callers
+// skip a failed step and go on.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The folder separator the run appends before the pattern and strips from
+    // the end of the folder path ('\\' on Windows, '/' on POSIX).
+    virtual char FolderSeparator() const = 0;
+    // Makes `path` the process's current folder. False when it cannot.
+    virtual bool SetCurrentFolder(const std::string& path) = 0;
+    // Starts a listing of folder + separator + pattern and answers its first
+    // matching name (bare, without the folder). Only ordinary files are
+    // listed, no folders and no hidden files. An empty answer ends the
+    // listing; a listing that cannot start answers empty.
+    virtual std::string ListMatchingNames(const std::string& folderAndPattern) = 0;
+    // The next name of the listing started last; empty when it is done.
+    virtual std::string ListMatchingNames() = 0;
+    // Renames a file of the listed folder (bare names, relative to the
+    // current folder). Fails, changing nothing, when another file already has
+    // the new name or the file cannot be renamed. A rename that changes only
+    // the letter case is valid.
+    virtual bool RenameFile(const std::string& oldName, const std::string& newName) = 0;
+    // The errno-style reason of the last RenameFile that failed; 0 after a
+    // success.
+    virtual int LastRenameError() const = 0;
+    // The folder that holds the program file, without a trailing separator.
+    virtual std::string ProgramFolder() = 0;
+
+    // ---- The settings file ---------------------------------------------
+    // Opens `path` for reading and writing in binary mode, creating it empty
+    // when it does not exist; the position starts at 0. False on failure.
+    virtual bool OpenSettingsFile(const std::string& path) = 0;
+    virtual bool IsSettingsFileOpen() const = 0;
+    // Reads up to `size` bytes at the current position, which advances.
+    // Answers the number of bytes read (short at the end of the file), or
+    // nullopt when reading fails or no file is open.
+    virtual std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) = 0;
+    // Writes `size` bytes at the current position, which advances.
+    virtual bool WriteSettingsFile(const char* data, std::size_t size) = 0;
+    // Closes the file; false when none was open or closing failed.
+    virtual bool CloseSettingsFileHandle() = 0;
+};
+
+}  // namespace nomvary
