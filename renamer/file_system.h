@@ -1,13 +1,11 @@
 #pragma once
 
-#include <cstddef>
-#include <optional>
 #include <string>
 
 namespace nomvary {
 
-// The file system as the renamer sees it: the folder being renamed, the
-// program's own folder and the settings file.
+// The file system as the batch run sees it: the folder being renamed and the
+// program's own folder.
 //
 // Failures are answered (false, empty, nullopt) and never thrown: the callers
 // skip a failed step and go on.
@@ -38,19 +36,6 @@ public:
     // The folder that holds the program file, without a trailing separator.
     virtual std::string ProgramFolder() = 0;
 
-    // ---- The settings file ---------------------------------------------
-    // Opens `path` for reading and writing in binary mode, creating it empty
-    // when it does not exist; the position starts at 0. False on failure.
-    virtual bool OpenSettingsFile(const std::string& path) = 0;
-    virtual bool IsSettingsFileOpen() const = 0;
-    // Reads up to `size` bytes at the current position, which advances.
-    // Answers the number of bytes read (short at the end of the file), or
-    // nullopt when reading fails or no file is open.
-    virtual std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) = 0;
-    // Writes `size` bytes at the current position, which advances.
-    virtual bool WriteSettingsFile(const char* data, std::size_t size) = 0;
-    // Closes the file; false when none was open or closing failed.
-    virtual bool CloseSettingsFileHandle() = 0;
 };
 
 }  // namespace nomvary

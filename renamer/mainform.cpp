@@ -9,7 +9,7 @@
 namespace nomvary {
 
 void Mainform::form_load() {
-    LoadSettings(m_values, m_files, m_platform);
+    LoadSettings(m_values, m_platform);
     // When the settings moved no list, no change handler ran; the run must
     // still get the folder the list shows, never an empty path (which would
     // list the root folder).
@@ -26,7 +26,7 @@ void Mainform::Form_Activate() {
     }
 }
 
-void Mainform::Form_Unload() { SaveSettings(m_files, m_platform); }
+void Mainform::Form_Unload() { SaveSettings(m_platform); }
 
 void Mainform::Command1_Click() { RenameFolder(); }
 
@@ -36,38 +36,38 @@ void Mainform::RenameFolder() {
     }
     m_values.running = true;
 
-    const bool featcheck = m_platform.IsChecked(CheckBox::featcheck);
-    const bool vscheck = m_platform.IsChecked(CheckBox::vscheck);
+    const bool featcheck = m_platform.controls.IsChecked(CheckBox::featcheck);
+    const bool vscheck = m_platform.controls.IsChecked(CheckBox::vscheck);
 
-    m_files.SetCurrentFolder(m_values.folderPath);
+    m_platform.files.SetCurrentFolder(m_values.folderPath);
     m_values.filePattern = m_values.allFiles ? "*.*" : "*.mp3";
     // The only point where a second click on "RUN" can come in; `running`
     // turns it away.
-    m_platform.ProcessPendingEvents();
+    m_platform.dialogs.ProcessPendingEvents();
 
-    if (!m_values.folderPath.empty() && m_values.folderPath.back() == m_files.FolderSeparator()) {
+    if (!m_values.folderPath.empty() && m_values.folderPath.back() == m_platform.files.FolderSeparator()) {
         m_values.folderPath.pop_back();
     }
 
     RenameOptions options;
     options.blankopt = m_values.blankToUnderscore ? 1 : 0;
-    options.capcheck = m_platform.IsChecked(CheckBox::capcheck);
-    options.capsubcheck = m_platform.IsChecked(CheckBox::capsubcheck);
+    options.capcheck = m_platform.controls.IsChecked(CheckBox::capcheck);
+    options.capsubcheck = m_platform.controls.IsChecked(CheckBox::capsubcheck);
     options.featcheck = featcheck;
     options.vscheck = vscheck;
-    const RenameReport report = RenameMatchingFiles(m_files, m_values.folderPath, m_values.filePattern, options);
+    const RenameReport report = RenameMatchingFiles(m_platform.files, m_values.folderPath, m_values.filePattern, options);
 
     m_values.running = false;
 
-    const bool exitNow = m_platform.AskYesNo(RenameSummary(report.count) + "\r\nExit now?", "done");
-    m_files.SetCurrentFolder(m_files.ProgramFolder());
+    const bool exitNow = m_platform.dialogs.AskYesNo(RenameSummary(report.count) + "\r\nExit now?", "done");
+    m_platform.files.SetCurrentFolder(m_platform.files.ProgramFolder());
     if (exitNow) {
-        SaveSettings(m_files, m_platform);
-        m_platform.EndProgram();
+        SaveSettings(m_platform);
+        m_platform.dialogs.EndProgram();
     }
 }
 
-void Mainform::Command2_Click() { m_platform.ShowMessage(AboutText(), "about"); }
+void Mainform::Command2_Click() { m_platform.dialogs.ShowMessage(AboutText(), "about"); }
 
 std::string Mainform::AboutText() {
     return "Nomvary 1.0\n"
@@ -78,7 +78,7 @@ std::string Mainform::AboutText() {
 }
 
 void Mainform::capcheck_Click() {
-    m_platform.SetEnabled(CheckBox::capsubcheck, m_platform.IsChecked(CheckBox::capcheck));
+    m_platform.controls.SetEnabled(CheckBox::capsubcheck, m_platform.controls.IsChecked(CheckBox::capcheck));
 }
 
 void Mainform::blankopt_Click(int index) { m_values.blankToUnderscore = index == 1; }
@@ -89,22 +89,22 @@ void Mainform::fnamopt_Click(int index) {
 }
 
 void Mainform::Drive1_Change() {
-    const std::optional<std::string> root = m_platform.DriveRoot(m_platform.DriveText());
-    if (!root || !m_platform.SetFolderListPath(*root)) {
+    const std::optional<std::string> root = m_platform.controls.DriveRoot(m_platform.controls.DriveText());
+    if (!root || !m_platform.controls.SetFolderListPath(*root)) {
         return;
     }
-    m_platform.ProcessPendingEvents();
+    m_platform.dialogs.ProcessPendingEvents();
     if (!m_values.loading) {
-        SaveSettings(m_files, m_platform);
+        SaveSettings(m_platform);
     }
 }
 
 void Mainform::Dir1_Change() {
-    std::string path = m_platform.FolderListPath();
+    std::string path = m_platform.controls.FolderListPath();
     // Surrounding blanks are never part of a Windows path, but on POSIX a
     // folder name may begin or end with one; trimming there would point the
     // run at another folder.
-    if (m_files.FolderSeparator() == '/') {
+    if (m_platform.files.FolderSeparator() == '/') {
         m_values.folderPath = std::move(path);
         return;
     }

@@ -2,18 +2,17 @@
 
 #include <string>
 
-#include "file_system.h"
 #include "mainform_values.h"
 #include "platform.h"
 
 namespace nomvary {
 
 // The window's handlers, with no widget code: the widgets (or a fake) call
-// these on their events and reach back only through the FileSystem and the
+// these on their events and reach back only through the parts of the
 // Platform, which must outlive the form.
 class Mainform {
 public:
-    Mainform(FileSystem& files, Platform& platform) : m_files(files), m_platform(platform) {}
+    explicit Mainform(const Platform& platform) : m_platform(platform) {}
 
     MainformValues& Values() { return m_values; }
     const MainformValues& Values() const { return m_values; }
@@ -39,8 +38,7 @@ public:
     static std::string AboutText();
 
 private:
-    FileSystem& m_files;
-    Platform& m_platform;
+    Platform m_platform;
     MainformValues m_values;
     bool m_autorunStarted = false;
 };

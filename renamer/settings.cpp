@@ -29,10 +29,10 @@ void PutPadded(std::array<char, kSettingsRecordSize>& record, std::size_t offset
 
 // Reads `size` bytes; what lies past the end of a short file reads as zeros.
 // Only a read that fails outright is a failure.
-bool ReadPadded(FileSystem& files, char* buffer, std::size_t size) {
+bool ReadPadded(SettingsFile& file, char* buffer, std::size_t size) {
     std::size_t filled = 0;
     while (filled < size) {
-        const std::optional<std::size_t> got = files.ReadSettingsFile(buffer + filled, size - filled);
+        const std::optional<std::size_t> got = file.ReadSettingsFile(buffer + filled, size - filled);
         if (!got) {
             return false;
         }
@@ -47,84 +47,86 @@ bool ReadPadded(FileSystem& files, char* buffer, std::size_t size) {
     return true;
 }
 
-std::optional<unsigned char> ReadByte(FileSystem& files) {
+std::optional<unsigned char> ReadByte(SettingsFile& file) {
     char byte = 0;
-    if (!ReadPadded(files, &byte, 1)) {
+    if (!ReadPadded(file, &byte, 1)) {
         return std::nullopt;
     }
     return static_cast<unsigned char>(byte);
 }
 
 // The steps of LoadSettings that stop at the first failure; false then.
-bool ReadSettingsIntoControls(MainformValues& values, FileSystem& files, Platform& platform) {
-    if (!files.SetCurrentFolder(files.ProgramFolder())) {
+bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) {
+    SettingsFile& file = platform.settingsFile;
+    Controls& controls = platform.controls;
+    if (!platform.files.SetCurrentFolder(platform.files.ProgramFolder())) {
         return false;
     }
-    if (!files.OpenSettingsFile(SettingsFilePath(files))) {
+    if (!file.OpenSettingsFile(SettingsFilePath(platform.files))) {
         return false;
     }
 
     std::array<char, kSettingsTextSize> text{};
-    if (!ReadPadded(files, text.data(), text.size())) {
+    if (!ReadPadded(file, text.data(), text.size())) {
         return false;
     }
-    ApplyStoredDrive(platform, std::string_view(text.data(), text.size()));
-    if (!ReadPadded(files, text.data(), text.size())) {
+    ApplyStoredDrive(controls, std::string_view(text.data(), text.size()));
+    if (!ReadPadded(file, text.data(), text.size())) {
         return false;
     }
-    ApplyStoredFolder(platform, std::string_view(text.data(), text.size()));
+    ApplyStoredFolder(controls, std::string_view(text.data(), text.size()));
 
-    const std::optional<unsigned char> blankopt = ReadByte(files);
+    const std::optional<unsigned char> blankopt = ReadByte(file);
     if (!blankopt) {
         return false;
     }
-    platform.SelectOption(OptionArray::blankopt, *blankopt != 0 ? 1 : 0);
+    controls.SelectOption(OptionArray::blankopt, *blankopt != 0 ? 1 : 0);
     values.blankToUnderscore = *blankopt != 0;
 
-    const std::optional<unsigned char> fnamopt = ReadByte(files);
+    const std::optional<unsigned char> fnamopt = ReadByte(file);
     if (!fnamopt) {
         return false;
     }
-    platform.SelectOption(OptionArray::fnamopt, *fnamopt != 0 ? 1 : 0);
+    controls.SelectOption(OptionArray::fnamopt, *fnamopt != 0 ? 1 : 0);
     values.allFiles = *fnamopt != 0;
     values.filePattern = values.allFiles ? "*.*" : "*.mp3";
 
-    const std::optional<unsigned char> autorun = ReadByte(files);
+    const std::optional<unsigned char> autorun = ReadByte(file);
     if (!autorun) {
         return false;
     }
-    platform.SetChecked(CheckBox::autorunbox, *autorun == 1);
+    controls.SetChecked(CheckBox::autorunbox, *autorun == 1);
     values.autorunPending = *autorun == 1;
 
-    const std::optional<unsigned char> capcheck = ReadByte(files);
+    const std::optional<unsigned char> capcheck = ReadByte(file);
     if (!capcheck) {
         return false;
     }
-    platform.SetChecked(CheckBox::capcheck, *capcheck == 1);
+    controls.SetChecked(CheckBox::capcheck, *capcheck == 1);
 
-    const std::optional<unsigned char> capsubcheck = ReadByte(files);
+    const std::optional<unsigned char> capsubcheck = ReadByte(file);
     if (!capsubcheck) {
         return false;
     }
 
-    const std::optional<unsigned char> featcheck = ReadByte(files);
+    const std::optional<unsigned char> featcheck = ReadByte(file);
     if (!featcheck) {
         return false;
     }
-    platform.SetChecked(CheckBox::featcheck, *featcheck == 1);
+    controls.SetChecked(CheckBox::featcheck, *featcheck == 1);
 
-    const std::optional<unsigned char> vscheck = ReadByte(files);
+    const std::optional<unsigned char> vscheck = ReadByte(file);
     if (!vscheck) {
         return false;
     }
-    platform.SetChecked(CheckBox::vscheck, *vscheck == 1);
+    controls.SetChecked(CheckBox::vscheck, *vscheck == 1);
 
-    if (!files.CloseSettingsFileHandle()) {
+    if (!file.CloseSettingsFileHandle()) {
         return false;
     }
 
-    platform.SetChecked(CheckBox::capsubcheck, *capsubcheck != 0);
-    platform.SetEnabled(CheckBox::capsubcheck, platform.IsChecked(CheckBox::capcheck));
+    controls.SetChecked(CheckBox::capsubcheck, *capsubcheck != 0);
+    controls.SetEnabled(CheckBox::capsubcheck, controls.IsChecked(CheckBox::capcheck));
     return true;
 }
 
@@ -144,59 +146,61 @@ std::string SettingsFilePath(FileSystem& files) {
     return folder + separator + kSettingsFileName;
 }
 
-void CloseSettingsFile(FileSystem& files) {
-    if (files.IsSettingsFileOpen()) {
-        files.CloseSettingsFileHandle();
+void CloseSettingsFile(SettingsFile& file) {
+    if (file.IsSettingsFileOpen()) {
+        file.CloseSettingsFileHandle();
     }
 }
 
-void SaveSettings(FileSystem& files, Platform& platform) {
-    CloseSettingsFile(files);
-    if (!files.OpenSettingsFile(SettingsFilePath(files))) {
+void SaveSettings(const Platform& platform) {
+    SettingsFile& file = platform.settingsFile;
+    Controls& controls = platform.controls;
+    CloseSettingsFile(file);
+    if (!file.OpenSettingsFile(SettingsFilePath(platform.files))) {
         return;
     }
 
     // One write of the whole record: a text whose write failed must not let
     // the next value land at its offset.
     std::array<char, kSettingsRecordSize> record{};
-    PutPadded(record, 0, platform.DriveText());
-    PutPadded(record, kSettingsTextSize, platform.FolderListPath());
+    PutPadded(record, 0, controls.DriveText());
+    PutPadded(record, kSettingsTextSize, controls.FolderListPath());
     const std::array<bool, kOptionBytes> options = {
-        platform.SelectedOption(OptionArray::blankopt) != 0,
-        platform.SelectedOption(OptionArray::fnamopt) != 0,
-        platform.IsChecked(CheckBox::autorunbox),
-        platform.IsChecked(CheckBox::capcheck),
-        platform.IsChecked(CheckBox::capsubcheck),
-        platform.IsChecked(CheckBox::featcheck),
-        platform.IsChecked(CheckBox::vscheck),
+        controls.SelectedOption(OptionArray::blankopt) != 0,
+        controls.SelectedOption(OptionArray::fnamopt) != 0,
+        controls.IsChecked(CheckBox::autorunbox),
+        controls.IsChecked(CheckBox::capcheck),
+        controls.IsChecked(CheckBox::capsubcheck),
+        controls.IsChecked(CheckBox::featcheck),
+        controls.IsChecked(CheckBox::vscheck),
     };
     for (std::size_t k = 0; k < kOptionBytes; ++k) {
         record[2 * kSettingsTextSize + k] = options[k] ? 1 : 0;
     }
-    files.WriteSettingsFile(record.data(), record.size());
+    file.WriteSettingsFile(record.data(), record.size());
 
-    CloseSettingsFile(files);
+    CloseSettingsFile(file);
 }
 
-void LoadSettings(MainformValues& values, FileSystem& files, Platform& platform) {
+void LoadSettings(MainformValues& values, const Platform& platform) {
     values.blankToUnderscore = false;
     values.allFiles = false;
     values.running = false;
     values.autorunPending = false;
     values.loading = true;
 
-    if (!ReadSettingsIntoControls(values, files, platform)) {
-        SaveSettings(files, platform);
+    if (!ReadSettingsIntoControls(values, platform)) {
+        SaveSettings(platform);
     }
     values.loading = false;
 }
 
-bool ApplyStoredDrive(Platform& platform, std::string_view storedText) {
+bool ApplyStoredDrive(Controls& controls, std::string_view storedText) {
     const std::string drive = StoredValue(storedText);
-    return !drive.empty() && platform.SetDriveText(drive);
+    return !drive.empty() && controls.SetDriveText(drive);
 }
 
-bool ApplyStoredFolder(Platform& platform, std::string_view storedText) {
+bool ApplyStoredFolder(Controls& controls, std::string_view storedText) {
     const std::string folder = StoredValue(storedText);
     if (folder.empty()) {
         return false;
@@ -207,12 +211,12 @@ bool ApplyStoredFolder(Platform& platform, std::string_view storedText) {
     const std::size_t nul = storedText.find('\0');
     std::string candidate(storedText.substr(0, nul));
     while (candidate.size() > folder.size()) {
-        if (platform.SetFolderListPath(candidate)) {
+        if (controls.SetFolderListPath(candidate)) {
             return true;
         }
         candidate.pop_back();
     }
-    return platform.SetFolderListPath(folder);
+    return controls.SetFolderListPath(folder);
 }
 
 }  // namespace nomvary

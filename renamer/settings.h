@@ -4,9 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "controls.h"
 #include "file_system.h"
 #include "mainform_values.h"
 #include "platform.h"
+#include "settings_file.h"
 
 namespace nomvary {
 
@@ -20,14 +22,14 @@ std::string SettingsFilePath(FileSystem& files);
 
 // Reads the settings file into the controls and the window-level values.
 // Stops at the first failure and saves instead.
-void LoadSettings(MainformValues& values, FileSystem& files, Platform& platform);
+void LoadSettings(MainformValues& values, const Platform& platform);
 // Writes the controls' state to the settings file; every step ignores failure.
-void SaveSettings(FileSystem& files, Platform& platform);
+void SaveSettings(const Platform& platform);
 // Closes the settings file if it is open.
-void CloseSettingsFile(FileSystem& files);
+void CloseSettingsFile(SettingsFile& file);
 // Select the stored drive / folder; a text naming no available drive or no
 // existing folder leaves the list as it was (answered false).
-bool ApplyStoredDrive(Platform& platform, std::string_view storedText);
-bool ApplyStoredFolder(Platform& platform, std::string_view storedText);
+bool ApplyStoredDrive(Controls& controls, std::string_view storedText);
+bool ApplyStoredFolder(Controls& controls, std::string_view storedText);
 
 }  // namespace nomvary

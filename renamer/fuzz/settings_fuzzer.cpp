@@ -71,7 +71,8 @@ std::string Padded(std::string text) {
 
 // The controls in fields, the settings file as bytes. Setting a control
 // raises the form's handler, as the window does.
-class MemoryPlatform : public nomvary::FileSystem, public nomvary::Platform {
+class MemoryPlatform : public nomvary::FileSystem, public nomvary::SettingsFile, public nomvary::Dialogs,
+                       public nomvary::Controls {
 public:
     std::set<std::string> folders{"/", "/music", "/prog", "/music/a b", "/music/a b ", "/prog/x"};
     std::map<std::string, std::optional<std::string>> drives{{"/", "/"}, {"D:", "/music"}, {"E:", std::nullopt}};
@@ -210,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     MemoryPlatform platform;
-    nomvary::Mainform form(platform, platform);
+    nomvary::Mainform form({platform, platform, platform, platform});
     platform.form = &form;
 
     const std::uint8_t failures = data[0];

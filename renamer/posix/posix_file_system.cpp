@@ -166,12 +166,7 @@ bool PatternMatches(std::string_view pattern, std::string_view name) {
     return WildcardMatch(pattern, name);
 }
 
-PosixFileSystem::~PosixFileSystem() {
-    CloseListing();
-    if (m_settingsFd >= 0) {
-        close(m_settingsFd);
-    }
-}
+PosixFileSystem::~PosixFileSystem() { CloseListing(); }
 
 bool PosixFileSystem::SetCurrentFolder(const std::string& path) {
     return !path.empty() && chdir(path.c_str()) == 0;
@@ -287,70 +282,6 @@ std::string PosixFileSystem::ProgramFolder() {
         return {};
     }
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool PosixFileSystem::OpenSettingsFile(const std::string& path) {
-    if (m_settingsFd >= 0) {
-        close(m_settingsFd);
-        m_settingsFd = -1;
-    }
-    if (path.empty()) {
-        return false;
-    }
-    // No O_TRUNC: a longer file keeps its bytes past the record.
-    m_settingsFd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    m_settingsOffset = 0;
-    return m_settingsFd >= 0;
-}
-
-std::optional<std::size_t> PosixFileSystem::ReadSettingsFile(char* buffer, std::size_t size) {
-    if (m_settingsFd < 0) {
-        return std::nullopt;
-    }
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = pread(m_settingsFd, buffer + done, size - done, m_settingsOffset);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-        m_settingsOffset += got;
-    }
-    return done;
-}
-
-bool PosixFileSystem::WriteSettingsFile(const char* data, std::size_t size) {
-    if (m_settingsFd < 0) {
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t put = pwrite(m_settingsFd, data + done, size - done, m_settingsOffset);
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(put);
-        m_settingsOffset += put;
-    }
-    return true;
-}
-
-bool PosixFileSystem::CloseSettingsFileHandle() {
-    if (m_settingsFd < 0) {
-        return false;
-    }
-    const int result = close(m_settingsFd);
-    m_settingsFd = -1;
-    return result == 0;
 }
 
 }  // namespace nomvary

@@ -1,12 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <sys/types.h>
 
 #include "file_system.h"
 
@@ -50,12 +47,6 @@ public:
     // cannot be found.
     std::string ProgramFolder() override;
 
-    bool OpenSettingsFile(const std::string& path) override;
-    bool IsSettingsFileOpen() const override { return m_settingsFd >= 0; }
-    std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) override;
-    bool WriteSettingsFile(const char* data, std::size_t size) override;
-    bool CloseSettingsFileHandle() override;
-
     int LastRenameError() const override { return m_lastRenameError; }
 
     // True when renaming `oldName` to `newName` in the listed folder would
@@ -73,8 +64,6 @@ private:
     int m_listingFd = -1;
     std::vector<std::string> m_listing;
     std::size_t m_nextName = 0;
-    int m_settingsFd = -1;
-    off_t m_settingsOffset = 0;
     int m_lastRenameError = 0;
 };
 

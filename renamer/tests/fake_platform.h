@@ -1,6 +1,6 @@
 #pragma once
 
-// Fakes of the renamer's FileSystem and Platform. Controls live in fields;
+// Fakes of the parts of the renamer's Platform. Controls live in fields;
 // setting one raises the attached Mainform's handler, as the real window does.
 
 #include <algorithm>
@@ -15,11 +15,12 @@
 #include <vector>
 
 #include "mainform.h"
+#include "platform.h"
 
 namespace nomvary::testing {
 
-// The window and the controls.
-class FakeControls : public Platform {
+// The window's boxes, event loop and controls.
+class FakeControls : public Dialogs, public Controls {
 public:
     std::set<std::string> folders{"/", "/music", "/prog", "/mnt/usb"};  // folders the lists accept
     int events = 0;
@@ -82,7 +83,7 @@ public:
 
 // The whole world in memory: one folder "/music" of files, the settings file
 // as bytes, and the controls.
-class FakePlatform : public FileSystem, public FakeControls {
+class FakePlatform : public FileSystem, public SettingsFile, public FakeControls {
 public:
     char separator = '/';
     int writes = 0, writesAtEnd = -1;
@@ -159,6 +160,9 @@ public:
         writesAtEnd = writes;
     }
 
+    // Every part of the platform is this fake.
+    Platform Parts() { return {*this, *this, *this, *this}; }
+
 private:
     std::vector<std::string> m_snapshot;
     std::size_t m_next = 0, m_position = 0;
@@ -169,7 +173,7 @@ private:
 // A window over the fake: the form attached, loaded from `settings`.
 struct FakeWindow {
     FakePlatform platform;
-    Mainform form{platform, platform};
+    Mainform form{platform.Parts()};
     explicit FakeWindow(std::optional<std::string> settings = std::nullopt) {
         platform.form = &form;
         platform.settings = std::move(settings);

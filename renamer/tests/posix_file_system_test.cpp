@@ -1,4 +1,5 @@
 #include "posix_file_system.h"
+#include "posix_settings_file.h"
 
 #include <gtest/gtest.h>
 
@@ -171,13 +172,14 @@ TEST(PosixSettingsTest, SavedBytesAndA300CharacterFolder) {
     const fs::path deep = music.Path() / std::string(150, 'd') / std::string(150, 'e');
     fs::create_directories(deep);
     TestFs posix;
+    PosixSettingsFile settingsFile;
     FakeControls controls;
     posix.programFolder = program.Path().string();
     controls.folders.insert(deep.string());
     ASSERT_TRUE(controls.SetFolderListPath(deep.string()));
     controls.options = {1, 1};
     controls.checks = {true, true, true, false, false};
-    SaveSettings(posix, controls);
+    SaveSettings({posix, settingsFile, controls, controls});
     EXPECT_EQ(ReadFile(program.Path() / "nomvary.ini"),
               Padded("/") + deep.string().substr(0, 256) + std::string("\1\1\1\1\1\0\0", 7));
 }
@@ -202,17 +204,18 @@ TEST(PosixSettingsTest, FilesOfEveryLength) {
     for (const auto& row : rows) {
         WriteFile(file, row.bytes);
         TestFs posix;
+        PosixSettingsFile settingsFile;
         FakeControls controls;
         posix.programFolder = program.Path().string();
         controls.folders.insert(posix.programFolder);
         MainformValues values;
-        LoadSettings(values, posix, controls);
+        LoadSettings(values, {posix, settingsFile, controls, controls});
         EXPECT_EQ(values.blankToUnderscore, row.blankToUnderscore) << row.what;
         EXPECT_EQ(values.autorunPending, row.autorun) << row.what;
         EXPECT_EQ(controls.IsChecked(CheckBox::capsubcheck), row.capsubcheck) << row.what;
         EXPECT_EQ(controls.IsEnabled(CheckBox::capsubcheck), row.capsubEnabled) << row.what;
         EXPECT_EQ(ReadFile(file), row.bytes) << row.what << ": loading wrote";
-        SaveSettings(posix, controls);
+        SaveSettings({posix, settingsFile, controls, controls});
         const std::string saved = ReadFile(file);
         EXPECT_EQ(saved.size(), row.savedSize) << row.what;
         EXPECT_EQ(saved[512], row.blankToUnderscore ? 1 : 0) << row.what;

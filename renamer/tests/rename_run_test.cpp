@@ -14,7 +14,7 @@ using Names = std::vector<std::string>;
 // A form over the fake with `folder` chosen, not loaded from any settings.
 struct Form {
     FakePlatform platform;
-    Mainform form{platform, platform};
+    Mainform form{platform.Parts()};
     MainformValues& values = form.Values();
     explicit Form(const std::string& folder, bool allFiles = false) {
         platform.form = &form;

@@ -21,6 +21,7 @@
 #include "testing/permissions_binding.h"
 #include "mainform.h"
 #include "posix_file_system.h"
+#include "posix_settings_file.h"
 #include "settings.h"
 
 namespace nomvary {
@@ -57,8 +58,9 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 bool OpensWithDefaultsAndClosesLosingNothing(const fs::path& programFolder) {
     const std::map<std::string, std::string> before = Snapshot(programFolder);
     DiskFiles files(programFolder);
+    PosixSettingsFile settingsFile;
     testing::FakeControls platform;
-    Mainform form(files, platform);
+    Mainform form({files, settingsFile, platform, platform});
     platform.form = &form;
     form.form_load();
     const MainformValues& values = form.Values();

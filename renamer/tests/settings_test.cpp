@@ -25,7 +25,7 @@ TEST(SaveSettingsTest, WritesTheRecordWithoutShortening) {
     platform.checks = {true, true, true, false, false};
     platform.folderList = std::string(300, 'f');
     platform.settings = std::string(600, 'T');
-    SaveSettings(platform, platform);
+    SaveSettings(platform.Parts());
     EXPECT_EQ(*platform.settings,
               Record("/", std::string(256, 'f'), std::string("\1\1\1\1\1\0\0", 7)) + std::string(81, 'T'));
     EXPECT_FALSE(platform.IsSettingsFileOpen());
@@ -80,7 +80,7 @@ TEST(LoadSettingsTest, FailureStopsAndSaves) {
     };
     for (const auto& row : rows) {
         FakePlatform platform;
-        Mainform form(platform, platform);
+        Mainform form(platform.Parts());
         platform.form = &form;
         platform.openFails = row.openFails;
         platform.readFailsAt = row.readFailsAt;

@@ -2,7 +2,7 @@
 
 #include "main_window.h"
 #include "posix_file_system.h"
-#include "qt_platform.h"
+#include "posix_settings_file.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -10,8 +10,9 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("nomvary"));
 
     nomvary::PosixFileSystem files;
-    nomvary::QtPlatform platform;
-    nomvary::MainWindow window(files, platform);
+    nomvary::PosixSettingsFile settingsFile;
+    nomvary::QtDialogs dialogs;
+    nomvary::MainWindow window(files, settingsFile, dialogs);
     window.show();
     window.raise();
     window.activateWindow();

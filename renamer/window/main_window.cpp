@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,7 +15,6 @@
 
 #include "drive_list.h"
 #include "folder_list.h"
-#include "qt_platform.h"
 
 namespace nomvary {
 namespace {
@@ -58,15 +58,19 @@ std::string StartFolder() {
 
 }  // namespace
 
-MainWindow::MainWindow(FileSystem& files, QtPlatform& platform, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_form(files, platform) {
+MainWindow::MainWindow(FileSystem& files, SettingsFile& settingsFile, QtDialogs& dialogs,
+                       DriveList::Source drives, QWidget* parent)
+    : QWidget(parent),
+      m_dialogs(dialogs),
+      m_drives(std::move(drives)),
+      m_form(Platform{files, settingsFile, dialogs, m_controls}) {
     setObjectName(QStringLiteral("Mainform"));
     setWindowTitle(QStringLiteral("Nomvary"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("nomvary"), QIcon(QStringLiteral(":/nomvary.svg"))));
 
     CreateControls();
     Arrange();
-    m_platform.AttachWindow(this);
+    m_dialogs.AttachWindow(this);
 
     // The lists start at the process's current folder, as designed values:
     // no change handler runs before form_load.
@@ -78,11 +82,10 @@ MainWindow::MainWindow(FileSystem& files, QtPlatform& platform, QWidget* parent)
     m_form.form_load();
 }
 
-MainWindow::~MainWindow() { m_platform.AttachWindow(nullptr); }
+MainWindow::~MainWindow() { m_dialogs.AttachWindow(nullptr); }
 
 void MainWindow::CreateControls() {
-    QtPlatform& platform = m_platform;
-    m_drive1 = new DriveList([&platform] { return platform.AvailableDrives(); }, this);
+    m_drive1 = new DriveList(m_drives, this);
     m_drive1->setObjectName(QStringLiteral("Drive1"));
     m_drive1->setAccessibleName(QStringLiteral("Drive"));
 

@@ -4,9 +4,9 @@
 
 #include <QWidget>
 
-#include "file_system.h"
+#include "drive_list.h"
 #include "mainform.h"
-#include "platform.h"
+#include "qt_platform.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -15,9 +15,7 @@ class QRadioButton;
 
 namespace nomvary {
 
-class DriveList;
 class FolderList;
-class QtPlatform;
 
 // The window `Mainform`, captioned "Nomvary". Each control's object name is
 // its control name: "Drive1", "Dir1", "Command1", "Command2", "autorunbox",
@@ -27,13 +25,15 @@ class QtPlatform;
 // in the dynamic property "index" as well.
 //
 // Constructing the window creates the controls with their designed values,
-// attaches them to `platform` and runs form_load; show() it afterwards.
-// `files` and `platform` must outlive the window.
+// attaches `dialogs` to the window and runs form_load; show() it afterwards.
+// `files`, `settingsFile` and `dialogs` must outlive the window; `drives`
+// answers the drives the drive list offers.
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
-    MainWindow(FileSystem& files, QtPlatform& platform, QWidget* parent = nullptr);
+    MainWindow(FileSystem& files, SettingsFile& settingsFile, QtDialogs& dialogs,
+               DriveList::Source drives = ReadSystemDrives, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Mainform& Form() { return m_form; }
@@ -59,7 +59,9 @@ private:
     template <typename Handler>
     void Raise(Handler handler);
 
-    QtPlatform& m_platform;
+    QtDialogs& m_dialogs;
+    DriveList::Source m_drives;
+    QtControls m_controls{*this};
     Mainform m_form;
     bool m_activated = false;
     bool m_ended = false;

@@ -37,75 +37,70 @@ bool IsReadableFolder(const std::string& path) {
 
 }  // namespace
 
-std::vector<Drive> QtPlatform::AvailableDrives() { return ReadSystemDrives(); }
+void QtDialogs::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 
-void QtPlatform::ProcessPendingEvents() { QCoreApplication::processEvents(); }
-
-bool QtPlatform::AskYesNo(const std::string& text, const std::string& title) {
+bool QtDialogs::AskYesNo(const std::string& text, const std::string& title) {
     return RunBox(m_window, text, title, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
            QMessageBox::Yes;
 }
 
-void QtPlatform::ShowMessage(const std::string& text, const std::string& title) {
+void QtDialogs::ShowMessage(const std::string& text, const std::string& title) {
     RunBox(m_window, text, title, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-void QtPlatform::EndProgram() {
+void QtDialogs::EndProgram() {
     if (m_window != nullptr) m_window->EndWithoutUnload();
     QCoreApplication::exit(0);
 }
 
-std::string QtPlatform::DriveText() { return m_window ? m_window->Drive1()->DriveText() : std::string(); }
+std::string QtControls::DriveText() { return m_window.Drive1()->DriveText(); }
 
-bool QtPlatform::SetDriveText(const std::string& text) {
-    if (m_window == nullptr) return false;
+bool QtControls::SetDriveText(const std::string& text) {
     bool changed = false;
-    if (!m_window->Drive1()->SelectDrive(text, changed)) return false;
-    if (changed) m_window->Form().Drive1_Change();
+    if (!m_window.Drive1()->SelectDrive(text, changed)) return false;
+    if (changed) m_window.Form().Drive1_Change();
     return true;
 }
 
-std::optional<std::string> QtPlatform::DriveRoot(const std::string& driveText) {
-    if (m_window == nullptr) return std::nullopt;
-    std::optional<std::string> root = m_window->Drive1()->RootOf(driveText);
+std::optional<std::string> QtControls::DriveRoot(const std::string& driveText) {
+    std::optional<std::string> root = m_window.Drive1()->RootOf(driveText);
     if (!root || !IsReadableFolder(*root)) return std::nullopt;
     return root;
 }
 
-std::string QtPlatform::FolderListPath() { return m_window ? m_window->Dir1()->Path() : std::string(); }
+std::string QtControls::FolderListPath() { return m_window.Dir1()->Path(); }
 
-bool QtPlatform::SetFolderListPath(const std::string& path) {
-    if (m_window == nullptr || !m_window->Dir1()->SetPath(path)) return false;
-    m_window->Form().Dir1_Change();
+bool QtControls::SetFolderListPath(const std::string& path) {
+    if (!m_window.Dir1()->SetPath(path)) return false;
+    m_window.Form().Dir1_Change();
     return true;
 }
 
-int QtPlatform::SelectedOption(OptionArray array) {
-    return m_window && m_window->Option(array, 1)->isChecked() ? 1 : 0;
+int QtControls::SelectedOption(OptionArray array) {
+    return m_window.Option(array, 1)->isChecked() ? 1 : 0;
 }
 
-void QtPlatform::SelectOption(OptionArray array, int index) {
-    if (m_window == nullptr) return;
-    m_window->Option(array, index)->setChecked(true);
+void QtControls::SelectOption(OptionArray array, int index) {
+    m_window.Option(array, index)->setChecked(true);
     if (array == OptionArray::blankopt) {
-        m_window->Form().blankopt_Click(index);
+        m_window.Form().blankopt_Click(index);
     } else {
-        m_window->Form().fnamopt_Click(index);
+        m_window.Form().fnamopt_Click(index);
     }
 }
 
-bool QtPlatform::IsChecked(CheckBox box) { return m_window && m_window->Box(box)->isChecked(); }
+bool QtControls::IsChecked(CheckBox box) { return m_window.Box(box)->isChecked(); }
 
-void QtPlatform::SetChecked(CheckBox box, bool checked) {
-    if (m_window == nullptr || m_window->Box(box)->isChecked() == checked) return;
-    m_window->Box(box)->setChecked(checked);
-    if (box == CheckBox::capcheck) m_window->Form().capcheck_Click();
+void QtControls::SetChecked(CheckBox box, bool checked) {
+    if (m_window.Box(box)->isChecked() == checked) return;
+    m_window.Box(box)->setChecked(checked);
+    if (box == CheckBox::capcheck) m_window.Form().capcheck_Click();
 }
 
-bool QtPlatform::IsEnabled(CheckBox box) { return m_window && m_window->Box(box)->isEnabled(); }
+bool QtControls::IsEnabled(CheckBox box) { return m_window.Box(box)->isEnabled(); }
 
-void QtPlatform::SetEnabled(CheckBox box, bool enabled) {
-    if (m_window != nullptr) m_window->Box(box)->setEnabled(enabled);
+void QtControls::SetEnabled(CheckBox box, bool enabled) {
+    m_window.Box(box)->setEnabled(enabled);
 }
 
 }  // namespace nomvary

@@ -2,27 +2,20 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "drive_table.h"
-#include "platform.h"
+#include "controls.h"
+#include "dialogs.h"
 
 namespace nomvary {
 
 class MainWindow;
 
-// The platform of the window: the Qt message boxes, the event loop and the
-// controls of one MainWindow. Setting a control here raises its handler the
-// way a user's change would.
-class QtPlatform : public Platform {
+// The window's boxes and event loop on Qt. The boxes belong to the attached
+// window, if any.
+class QtDialogs : public Dialogs {
 public:
-    QtPlatform() = default;
-
-    // The window whose controls this platform reads and sets; nullptr detaches.
+    // The window the boxes belong to and EndProgram ends; nullptr detaches.
     void AttachWindow(MainWindow* window) { m_window = window; }
-
-    // The drives the drive list offers: the system's mounted file systems.
-    virtual std::vector<Drive> AvailableDrives();
 
     void ProcessPendingEvents() override;
     bool AskYesNo(const std::string& text, const std::string& title) override;
@@ -30,6 +23,16 @@ public:
     // Marks the window as ended, so neither a queued event nor the close
     // that follows reaches a handler, and leaves the event loop.
     void EndProgram() override;
+
+private:
+    MainWindow* m_window = nullptr;
+};
+
+// The controls of one MainWindow, which owns this object. Setting a control
+// here raises its handler the way a user's change would.
+class QtControls : public Controls {
+public:
+    explicit QtControls(MainWindow& window) : m_window(window) {}
 
     std::string DriveText() override;
     bool SetDriveText(const std::string& text) override;
@@ -44,7 +47,7 @@ public:
     void SetEnabled(CheckBox box, bool enabled) override;
 
 private:
-    MainWindow* m_window = nullptr;
+    MainWindow& m_window;
 };
 
 }  // namespace nomvary

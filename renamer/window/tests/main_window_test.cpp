@@ -20,6 +20,7 @@
 #include "drive_list.h"
 #include "folder_list.h"
 #include "posix_file_system.h"
+#include "posix_settings_file.h"
 #include "qt_platform.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -36,22 +37,19 @@ public:
     std::string m_programFolder;
 };
 
-// The real Qt platform with the drives redirected and, unless `m_realBoxes`,
-// boxes that answer at once.
-class TestPlatform : public QtPlatform {
+// The real Qt boxes unless `m_realBoxes` is off: then they answer at once.
+class TestDialogs : public QtDialogs {
 public:
-    std::vector<Drive> AvailableDrives() override { return m_drives; }
     bool AskYesNo(const std::string& text, const std::string& title) override {
         m_asked.emplace_back(text, title);
-        return m_realBoxes ? QtPlatform::AskYesNo(text, title) : m_answerYes;
+        return m_realBoxes ? QtDialogs::AskYesNo(text, title) : m_answerYes;
     }
     void ShowMessage(const std::string& text, const std::string& title) override { m_shown.emplace_back(text, title); }
     void ProcessPendingEvents() override {
         if (m_beforeEvents) std::exchange(m_beforeEvents, nullptr)();
-        QtPlatform::ProcessPendingEvents();
+        QtDialogs::ProcessPendingEvents();
     }
 
-    std::vector<Drive> m_drives;
     bool m_realBoxes = false, m_answerYes = false;
     std::vector<Asked> m_asked, m_shown;
     std::function<void()> m_beforeEvents;
@@ -69,7 +67,7 @@ protected:
         ASSERT_FALSE(m_temp.Path().empty());
         for (const char* folder : {"prog", "A", "B/sub"}) std::filesystem::create_directories(m_temp / folder);
         m_files.m_programFolder = m_temp / "prog";
-        m_platform.m_drives = {{"A [t]", m_temp / "A"}, {"B [t]", m_temp / "B"}, {"Gone [t]", m_temp / "gone"}};
+        m_drives = {{"A [t]", m_temp / "A"}, {"B [t]", m_temp / "B"}, {"Gone [t]", m_temp / "gone"}};
     }
     void TearDown() override { std::filesystem::current_path(m_startFolder); }
 
@@ -93,12 +91,14 @@ protected:
     TempFolder m_temp;
     const std::filesystem::path m_startFolder = std::filesystem::current_path();
     TestFiles m_files;
-    TestPlatform m_platform;
+    PosixSettingsFile m_settingsFile;
+    TestDialogs m_dialogs;
+    std::vector<Drive> m_drives;
     const std::string m_settings = m_temp / "prog/nomvary.ini";
 };
 
 TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaultsInTabOrder) {
-    MainWindow window(m_files, m_platform);
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
     EXPECT_EQ(window.windowTitle(), "Nomvary");
     EXPECT_TRUE(Find<QRadioButton>(window, "blankopt_0")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(window, "fnamopt_0")->isChecked());
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, StoredFileRestoresEveryControl) {
     };
     for (const auto& c : cases) {
         WriteSettings(Record("B [t]", m_temp / "B/sub", c.bytes));
-        MainWindow window(m_files, m_platform);
+        MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
         EXPECT_EQ(window.Drive1()->DriveText(), "B [t]");
         EXPECT_EQ(window.Dir1()->Path(), m_temp / "B/sub");
         EXPECT_EQ(window.Form().Values().folderPath, m_temp / "B/sub");
@@ -148,7 +148,7 @@ TEST_F(MainWindowTest, StoredFileRestoresEveryControl) {
 
 TEST_F(MainWindowTest, ClicksSetTheOptionsAndClosingSavesTheRecord) {
     WriteSettings(Record("B [t]", m_temp / "B/sub", {}));
-    MainWindow window(m_files, m_platform);
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
     for (const char* name : {"blankopt_1", "fnamopt_1"}) QTest::mouseClick(Find<QRadioButton>(window, name), Qt::LeftButton);
     EXPECT_EQ(window.Form().Values().filePattern, "*.*");
     EXPECT_TRUE(window.Form().Values().blankToUnderscore);
@@ -160,17 +160,17 @@ TEST_F(MainWindowTest, ClicksSetTheOptionsAndClosingSavesTheRecord) {
     QTest::mouseClick(Find(window, "capcheck"), Qt::LeftButton);
     EXPECT_FALSE(Find(window, "capsubcheck")->isEnabled());
     QTest::mouseClick(Find(window, "autorunbox"), Qt::LeftButton);
-    EXPECT_TRUE(m_platform.m_asked.empty());  // autorun is only saved
+    EXPECT_TRUE(m_dialogs.m_asked.empty());  // autorun is only saved
 
     QTest::mouseClick(Find<QPushButton>(window, "Command2"), Qt::LeftButton);
-    EXPECT_EQ(m_platform.m_shown, (std::vector<Asked>{{Mainform::AboutText(), "about"}}));
+    EXPECT_EQ(m_dialogs.m_shown, (std::vector<Asked>{{Mainform::AboutText(), "about"}}));
     window.close();
     EXPECT_EQ(ReadSettings(), Record("B [t]", m_temp / "B/sub", {1, 1, 1, 0, 1, 0, 0}));
 }
 
 TEST_F(MainWindowTest, ADriveChangeSavesAtOnceAFolderChangeDoesNot) {
     WriteSettings(Record("A [t]", m_temp / "A", {}));
-    MainWindow window(m_files, m_platform);
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
     ShowActive(window);
     std::filesystem::remove(m_settings);
     QTest::keyClick(window.Drive1(), Qt::Key_Down);
@@ -199,13 +199,13 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         std::ofstream(m_temp / "A/a_b.mp3") << "x";
         WriteSettings(autorun);
-        m_platform.m_asked.clear();
-        m_platform.m_answerYes = yes;
-        MainWindow window(m_files, m_platform);
+        m_dialogs.m_asked.clear();
+        m_dialogs.m_answerYes = yes;
+        MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
         std::filesystem::remove(m_settings);
         ShowActive(window);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !m_platform.m_asked.empty(); }));
-        EXPECT_EQ(m_platform.m_asked, (std::vector<Asked>{{"1 file renamed.\r\nExit now?", "done"}}));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !m_dialogs.m_asked.empty(); }));
+        EXPECT_EQ(m_dialogs.m_asked, (std::vector<Asked>{{"1 file renamed.\r\nExit now?", "done"}}));
         EXPECT_TRUE(std::filesystem::exists(m_temp / "A/a b.mp3"));
         EXPECT_EQ(window.isVisible(), !yes);
         EXPECT_EQ(ReadSettings(), yes ? autorun : "");
@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
         ShowActive(other);
         if (!yes) ShowActive(window);
         QTest::qWait(20);
-        EXPECT_EQ(m_platform.m_asked.size(), 1u);
+        EXPECT_EQ(m_dialogs.m_asked.size(), 1u);
         window.close();
         EXPECT_EQ(std::filesystem::exists(m_settings), !yes);
         std::filesystem::remove(m_temp / "A/a b.mp3");
@@ -227,8 +227,8 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
 TEST_F(MainWindowTest, YesInTheRealBoxLeavesTheEventLoop) {
     std::ofstream(m_temp / "A/one_two.mp3") << "x";
     WriteSettings(Record("A [t]", m_temp / "A", {0, 0, 1, 0, 0, 0, 0}));
-    m_platform.m_realBoxes = true;
-    MainWindow window(m_files, m_platform);
+    m_dialogs.m_realBoxes = true;
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
     BoxAnswerer answerer(Qt::Key_Return);
     QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // a hang fails instead of blocking
     window.show();
@@ -246,15 +246,15 @@ TEST_F(MainWindowTest, YesInTheRealBoxLeavesTheEventLoop) {
 TEST_F(MainWindowTest, ASecondClickOnRunDuringARunDoesNothing) {
     std::ofstream(m_temp / "A/x_y.mp3") << "x";
     WriteSettings(Record("A [t]", m_temp / "A", {}));
-    MainWindow window(m_files, m_platform);
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
     ShowActive(window);
     auto* run = Find<QPushButton>(window, "Command1");
     int clicks = 0;
     QObject::connect(run, &QPushButton::clicked, [&clicks] { ++clicks; });
-    m_platform.m_beforeEvents = [run] { QMetaObject::invokeMethod(run, &QPushButton::click, Qt::QueuedConnection); };
+    m_dialogs.m_beforeEvents = [run] { QMetaObject::invokeMethod(run, &QPushButton::click, Qt::QueuedConnection); };
     QTest::mouseClick(run, Qt::LeftButton);
     EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(m_platform.m_asked.size(), 1u);
+    EXPECT_EQ(m_dialogs.m_asked.size(), 1u);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "folder_list.h"
 #include "main_window.h"
 #include "posix_file_system.h"
+#include "posix_settings_file.h"
 #include "qt_platform.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -29,13 +30,10 @@ public:
     std::string m_programFolder;
 };
 
-class FolderPlatform : public QtPlatform {
+class FolderDialogs : public QtDialogs {
 public:
-    std::vector<Drive> AvailableDrives() override { return m_drives; }
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
     void ShowMessage(const std::string&, const std::string&) override {}
-
-    std::vector<Drive> m_drives;
 };
 
 TEST(SettingsHostileWindowTest, FolderInPlaceOfTheSettingsFile) {
@@ -47,10 +45,11 @@ TEST(SettingsHostileWindowTest, FolderInPlaceOfTheSettingsFile) {
     std::filesystem::create_directories(temp.Path() / "A");
     FolderFiles files;
     files.m_programFolder = temp / "prog";
-    FolderPlatform platform;
-    platform.m_drives = {{"A [t]", temp / "A"}};
+    FolderDialogs dialogs;
+    PosixSettingsFile settingsFile;
+    const std::vector<Drive> drives = {{"A [t]", temp / "A"}};
     {
-        MainWindow window(files, platform);
+        MainWindow window(files, settingsFile, dialogs, [&drives] { return drives; });
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         EXPECT_TRUE(window.Option(OptionArray::blankopt, 0)->isChecked());

@@ -17,7 +17,7 @@
 
 #include "main_window.h"
 #include "posix_file_system.h"
-#include "qt_platform.h"
+#include "posix_settings_file.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ private:
     std::string m_folder;
 };
 
-class ScreenshotPlatform : public nomvary::QtPlatform {
+class ScreenshotDialogs : public nomvary::QtDialogs {
 public:
     bool AskYesNo(const std::string&, const std::string&) override { return false; }
     void ShowMessage(const std::string&, const std::string&) override {}
@@ -67,8 +67,9 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(music);
 
     ScreenshotFiles files(root.native());
-    ScreenshotPlatform platform;
-    nomvary::MainWindow window(files, platform);
+    nomvary::PosixSettingsFile settingsFile;
+    ScreenshotDialogs dialogs;
+    nomvary::MainWindow window(files, settingsFile, dialogs);
     window.show();
     Wait(500);
 

@@ -1,0 +1,80 @@
+#include "posix_settings_file.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace nomvary {
+
+PosixSettingsFile::~PosixSettingsFile() {
+    if (m_fd >= 0) {
+        close(m_fd);
+    }
+}
+
+bool PosixSettingsFile::OpenSettingsFile(const std::string& path) {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    if (path.empty()) {
+        return false;
+    }
+    // No O_TRUNC: a longer file keeps its bytes past the record.
+    m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    m_offset = 0;
+    return m_fd >= 0;
+}
+
+std::optional<std::size_t> PosixSettingsFile::ReadSettingsFile(char* buffer, std::size_t size) {
+    if (m_fd < 0) {
+        return std::nullopt;
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = pread(m_fd, buffer + done, size - done, m_offset);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+        m_offset += got;
+    }
+    return done;
+}
+
+bool PosixSettingsFile::WriteSettingsFile(const char* data, std::size_t size) {
+    if (m_fd < 0) {
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t put = pwrite(m_fd, data + done, size - done, m_offset);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+        m_offset += put;
+    }
+    return true;
+}
+
+bool PosixSettingsFile::CloseSettingsFileHandle() {
+    if (m_fd < 0) {
+        return false;
+    }
+    const int result = close(m_fd);
+    m_fd = -1;
+    return result == 0;
+}
+
+}  // namespace nomvary

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include <sys/types.h>
+
+#include "settings_file.h"
+
+namespace nomvary {
+
+// The settings file on a POSIX file system, read and written at an offset of
+// its own. Closes a file left open when it goes.
+class PosixSettingsFile : public SettingsFile {
+public:
+    PosixSettingsFile() = default;
+    ~PosixSettingsFile() override;
+    PosixSettingsFile(const PosixSettingsFile&) = delete;
+    PosixSettingsFile& operator=(const PosixSettingsFile&) = delete;
+
+    bool OpenSettingsFile(const std::string& path) override;
+    bool IsSettingsFileOpen() const override { return m_fd >= 0; }
+    std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) override;
+    bool WriteSettingsFile(const char* data, std::size_t size) override;
+    bool CloseSettingsFileHandle() override;
+
+private:
+    int m_fd = -1;
+    off_t m_offset = 0;
+};
+
+}  // namespace nomvary

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace nomvary {
+
+// The one binary file the settings live in, opened by path. At most one file
+// is open at a time. Failures are answered, never thrown.
+class SettingsFile {
+public:
+    virtual ~SettingsFile() = default;
+
+    // Opens `path` for reading and writing in binary mode, creating it empty
+    // when it does not exist; the position starts at 0. A file that was open
+    // is closed first. False on failure.
+    virtual bool OpenSettingsFile(const std::string& path) = 0;
+    virtual bool IsSettingsFileOpen() const = 0;
+    // Reads up to `size` bytes at the current position, which advances.
+    // Answers the number of bytes read (short at the end of the file), or
+    // nullopt when reading fails or no file is open.
+    virtual std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) = 0;
+    // Writes `size` bytes at the current position, which advances. False
+    // when writing fails or no file is open.
+    virtual bool WriteSettingsFile(const char* data, std::size_t size) = 0;
+    // Closes the file; false when none was open or closing failed.
+    virtual bool CloseSettingsFileHandle() = 0;
+};
+
+}  // namespace nomvary
