@@ -50,7 +50,8 @@ void Mainform::RenameFolder() {
     }
 
     RenameOptions options;
-    options.blankopt = m_values.blankToUnderscore ? 1 : 0;
+    options.blankopt =
+        m_values.blankToUnderscore ? BlankConversion::blankToUnderscore : BlankConversion::underscoreToBlank;
     options.capcheck = m_platform.controls.IsChecked(CheckBox::capcheck);
     options.capsubcheck = m_platform.controls.IsChecked(CheckBox::capsubcheck);
     options.featcheck = featcheck;

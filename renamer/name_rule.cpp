@@ -58,7 +58,7 @@ std::string TransformName(std::string_view name, const RenameOptions& options) {
                               (LowerPieceIs(name, i, "feat. ") || LowerPieceIs(name, i, "feat "));
 
         unsigned char c = static_cast<unsigned char>(name[i]);
-        if (options.blankopt == 0) {
+        if (options.blankopt == BlankConversion::underscoreToBlank) {
             if (c == '_') c = ' ';
         } else if (c == ' ') {
             c = '_';

@@ -5,9 +5,13 @@
 
 namespace nomvary {
 
+// Which way blanks and "_" are converted: the two members of the window's
+// option array `blankopt`, by index.
+enum class BlankConversion { underscoreToBlank = 0, blankToUnderscore = 1 };
+
 // The options of one rename run, one field per window control.
 struct RenameOptions {
-    int blankopt = 0;          // 0: every "_" becomes a blank; 1: every blank becomes "_"
+    BlankConversion blankopt = BlankConversion::underscoreToBlank;
     bool capcheck = false;     // capitalise words
     bool capsubcheck = false;  // text inside brackets stays lower case (only with capcheck)
     bool featcheck = false;    // a word "feat" keeps its lower-case "f"

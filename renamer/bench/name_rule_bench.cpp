@@ -18,8 +18,10 @@ void TransformCorpus(benchmark::State& state, nomvary::RenameOptions options) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
-BENCHMARK_CAPTURE(TransformCorpus, blanks_only, nomvary::RenameOptions{0, false, false, false, false});
-BENCHMARK_CAPTURE(TransformCorpus, capitalize, nomvary::RenameOptions{0, true, false, false, false});
-BENCHMARK_CAPTURE(TransformCorpus, every_option, nomvary::RenameOptions{1, true, true, true, true});
+BENCHMARK_CAPTURE(TransformCorpus, blanks_only, nomvary::RenameOptions{});
+BENCHMARK_CAPTURE(TransformCorpus, capitalize,
+                  nomvary::RenameOptions{nomvary::BlankConversion::underscoreToBlank, true, false, false, false});
+BENCHMARK_CAPTURE(TransformCorpus, every_option,
+                  nomvary::RenameOptions{nomvary::BlankConversion::blankToUnderscore, true, true, true, true});
 
 }  // namespace

@@ -123,7 +123,8 @@ int main(int argc, char** argv) {
     }
 
     RenameOptions options;
-    options.blankopt = choices.blankToUnderscore ? 1 : 0;
+    options.blankopt =
+        choices.blankToUnderscore ? BlankConversion::blankToUnderscore : BlankConversion::underscoreToBlank;
     options.capcheck = choices.capitalize;
     options.capsubcheck = choices.exceptBrackets;
     options.featcheck = choices.excludeFeat;

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     nomvary::RenameOptions options;
-    options.blankopt = data[0] & 1;
+    options.blankopt = (data[0] & 1) != 0 ? nomvary::BlankConversion::blankToUnderscore
+                                           : nomvary::BlankConversion::underscoreToBlank;
     options.capcheck = (data[0] & 2) != 0;
     options.capsubcheck = (data[0] & 4) != 0;
     options.featcheck = (data[0] & 8) != 0;
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string result = nomvary::TransformName(name, options);
 
     Require(result.size() == name.size(), "the length changed", name, result);
-    const unsigned char blank = options.blankopt == 0 ? ' ' : '_';
+    const unsigned char blank = options.blankopt == nomvary::BlankConversion::underscoreToBlank ? ' ' : '_';
     const bool mp3 = EndsInMp3AnyCase(name);
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto before = static_cast<unsigned char>(name[i]);

@@ -8,7 +8,7 @@ namespace nomvary {
 namespace {
 
 struct Opt {
-    int blankopt = 0;
+    BlankConversion blankopt = BlankConversion::underscoreToBlank;
     bool cap = true;
     bool sub = false;
     bool feat = false;
@@ -16,17 +16,20 @@ struct Opt {
     RenameOptions Get() const { return RenameOptions{blankopt, cap, sub, feat, vs}; }
 };
 
+constexpr BlankConversion U = BlankConversion::underscoreToBlank;
+constexpr BlankConversion B = BlankConversion::blankToUnderscore;
+
 struct Row {
     const char* name;
     const char* expected;
     Opt options;
 };
 
-constexpr Opt kCapOff{0, false};
-constexpr Opt kSub{0, true, true};
-constexpr Opt kVs{0, true, false, false, true};
-constexpr Opt kFeat{0, true, false, true, false};
-constexpr Opt kBlankToUnderscore{1, true};
+constexpr Opt kCapOff{U, false};
+constexpr Opt kSub{U, true, true};
+constexpr Opt kVs{U, true, false, false, true};
+constexpr Opt kFeat{U, true, false, true, false};
+constexpr Opt kBlankToUnderscore{B, true};
 
 const Row kRows[] = {
     // The documented cases.
@@ -48,7 +51,7 @@ const Row kRows[] = {
     {"a - vs x.mp3", "A - vs X.mp3", kVs},
     {"vs. x.mp3", "Vs. X.mp3", kVs},
     {"artist_vs._other.mp3", "Artist Vs. Other.mp3", kVs},
-    {"artist vs. other.mp3", "Artist_vs._Other.mp3", {1, true, false, false, true}},
+    {"artist vs. other.mp3", "Artist_vs._Other.mp3", {B, true, false, false, true}},
     {"song feat someone.mp3", "Song feat Someone.mp3", kFeat},
     {"song Feat. someone.mp3", "Song feat. Someone.mp3", kFeat},
     {"song feat. someone.mp3", "Song Feat. Someone.mp3", {}},
@@ -63,7 +66,7 @@ const Row kRows[] = {
     {"", "", {}},
 
     // Where faults hide.
-    {"song (Radio Edit).mp3", "song (Radio Edit).mp3", {0, false, true}},  // brackets need capitalising on
+    {"song (Radio Edit).mp3", "song (Radio Edit).mp3", {U, false, true}},  // brackets need capitalising on
     {"rock`n roll.mp3", "Rock`n Roll.mp3", {}},
     {"a vs", "A Vs", kVs},                   // the piece runs past the end
     {"a vsx.mp3", "A Vsx.mp3", kVs},
@@ -72,12 +75,12 @@ const Row kRows[] = {
     {"x.ab", "X.Ab", {}},                    // two after the dot: no extension dot
     {"song_.TXT", "Song .Txt", {}},          // a separator before the extension dot
     {"song_.MP3", "Song .mp3", {}},
-    {"song.MP3", "song.mp3", {1, false}},
+    {"song.MP3", "song.mp3", {B, false}},
     {"a (b (c) d.mp3", "A (b (c) D.mp3", kSub},  // brackets do not nest
     {"a ]b.mp3", "A ]B.mp3", kSub},               // a lone closing bracket is a separator
     {"\xC3\xBCnder_the_sea.mp3", "\xC3\xBCnder The Sea.mp3", {}},  // UTF-8 bytes stay put
     {"\xFF\xFE_SONG.MP3", "\xFF\xFE Song.mp3", {}},
-    {"a_b c", "a_b_c", {1, false}},
+    {"a_b c", "a_b_c", {B, false}},
     {"UPPER\xC9X.mp3", "Upper\xC9x.mp3", {}},    // a high byte continues the word
 };
 
@@ -93,7 +96,7 @@ TEST(TransformNameTest, Table) {
 // bytes 128 to 255 (signed chars) are where such a fault would hide.
 TEST(TransformNameTest, EveryByteKeepsItsIdentity) {
     for (int bits = 0; bits < 32; ++bits) {
-        const RenameOptions o{bits & 1, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, (bits & 16) != 0};
+        const RenameOptions o{(bits & 1) != 0 ? B : U, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, (bits & 16) != 0};
         for (int code = 0; code < 256; ++code) {
             const std::string name = std::string("x ") + char(code) + "y" + char(code) + ".mp3";
             const std::string result = TransformName(name, o);
