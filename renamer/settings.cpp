@@ -55,6 +55,33 @@ std::optional<unsigned char> ReadByte(SettingsFile& file) {
     return static_cast<unsigned char>(byte);
 }
 
+// How each option byte, in the order of the file, sets its control and the
+// window-level values. The option arrays take 0 for member 0 and any other
+// byte for member 1; the boxes are checked by exactly 1, except "except
+// ({[ ]})", which takes any byte but 0 and is set only once the file is
+// closed.
+using ApplyOptionByte = void (*)(unsigned char byte, MainformValues& values, Controls& controls);
+constexpr std::size_t kCapsubcheckByte = 4;
+constexpr std::array<ApplyOptionByte, kOptionBytes> kApplyOptionByte = {
+    [](unsigned char byte, MainformValues& values, Controls& controls) {
+        controls.SelectOption(OptionArray::blankopt, byte != 0 ? 1 : 0);
+        values.blankToUnderscore = byte != 0;
+    },
+    [](unsigned char byte, MainformValues& values, Controls& controls) {
+        controls.SelectOption(OptionArray::fnamopt, byte != 0 ? 1 : 0);
+        values.allFiles = byte != 0;
+        values.filePattern = values.allFiles ? "*.*" : "*.mp3";
+    },
+    [](unsigned char byte, MainformValues& values, Controls& controls) {
+        controls.SetChecked(CheckBox::autorunbox, byte == 1);
+        values.autorunPending = byte == 1;
+    },
+    [](unsigned char byte, MainformValues&, Controls& controls) { controls.SetChecked(CheckBox::capcheck, byte == 1); },
+    [](unsigned char, MainformValues&, Controls&) {},
+    [](unsigned char byte, MainformValues&, Controls& controls) { controls.SetChecked(CheckBox::featcheck, byte == 1); },
+    [](unsigned char byte, MainformValues&, Controls& controls) { controls.SetChecked(CheckBox::vscheck, byte == 1); },
+};
+
 // The steps of LoadSettings that stop at the first failure; false then.
 bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) {
     SettingsFile& file = platform.settingsFile;
@@ -76,56 +103,21 @@ bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) 
     }
     ApplyStoredFolder(controls, std::string_view(text.data(), text.size()));
 
-    const std::optional<unsigned char> blankopt = ReadByte(file);
-    if (!blankopt) {
-        return false;
+    std::array<unsigned char, kOptionBytes> bytes{};
+    for (std::size_t k = 0; k < kOptionBytes; ++k) {
+        const std::optional<unsigned char> byte = ReadByte(file);
+        if (!byte) {
+            return false;
+        }
+        bytes[k] = *byte;
+        kApplyOptionByte[k](*byte, values, controls);
     }
-    controls.SelectOption(OptionArray::blankopt, *blankopt != 0 ? 1 : 0);
-    values.blankToUnderscore = *blankopt != 0;
-
-    const std::optional<unsigned char> fnamopt = ReadByte(file);
-    if (!fnamopt) {
-        return false;
-    }
-    controls.SelectOption(OptionArray::fnamopt, *fnamopt != 0 ? 1 : 0);
-    values.allFiles = *fnamopt != 0;
-    values.filePattern = values.allFiles ? "*.*" : "*.mp3";
-
-    const std::optional<unsigned char> autorun = ReadByte(file);
-    if (!autorun) {
-        return false;
-    }
-    controls.SetChecked(CheckBox::autorunbox, *autorun == 1);
-    values.autorunPending = *autorun == 1;
-
-    const std::optional<unsigned char> capcheck = ReadByte(file);
-    if (!capcheck) {
-        return false;
-    }
-    controls.SetChecked(CheckBox::capcheck, *capcheck == 1);
-
-    const std::optional<unsigned char> capsubcheck = ReadByte(file);
-    if (!capsubcheck) {
-        return false;
-    }
-
-    const std::optional<unsigned char> featcheck = ReadByte(file);
-    if (!featcheck) {
-        return false;
-    }
-    controls.SetChecked(CheckBox::featcheck, *featcheck == 1);
-
-    const std::optional<unsigned char> vscheck = ReadByte(file);
-    if (!vscheck) {
-        return false;
-    }
-    controls.SetChecked(CheckBox::vscheck, *vscheck == 1);
 
     if (!file.CloseSettingsFileHandle()) {
         return false;
     }
 
-    controls.SetChecked(CheckBox::capsubcheck, *capsubcheck != 0);
+    controls.SetChecked(CheckBox::capsubcheck, bytes[kCapsubcheckByte] != 0);
     controls.SetEnabled(CheckBox::capsubcheck, controls.IsChecked(CheckBox::capcheck));
     return true;
 }
