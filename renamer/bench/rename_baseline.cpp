@@ -28,7 +28,7 @@
 
 #include "name_corpus.h"
 #include "name_rule.h"
-#include "../tests/test_files.h"
+#include "testing/temp_folder.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -43,7 +43,7 @@ using Clock = std::chrono::steady_clock;
 
 double Milliseconds(Clock::duration span) { return std::chrono::duration<double, std::milli>(span).count(); }
 
-using nomvary::testing::TempDir;
+using testkit::TempFolder;
 
 void Generate(const std::vector<std::string>& names, const fs::path& folder) {
     fs::create_directory(folder);
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
         std::vector<double> cliTimes;
         std::vector<double> loopTimes;
         for (int round = 0; round < rounds; ++round) {
-            TempDir work;
+            TempFolder work("nomvary-bench");
             Generate(names, work.Path() / "cli");
             Generate(names, work.Path() / "loop");
             // Alternate which goes first, so neither always meets the warmer cache.

@@ -13,29 +13,16 @@
 // 3 featcheck, 4 vscheck); the rest is the name.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "name_rule.h"
+#include "testing/fuzz_check.h"
 
 namespace {
 
 void Require(bool holds, const char* what, std::string_view name, const std::string& result) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "name_rule_fuzzer: %s\n  name:   ", what);
-    for (const char byte : name) {
-        std::fprintf(stderr, "%02x", static_cast<unsigned char>(byte));
-    }
-    std::fputs("\n  result: ", stderr);
-    for (const char byte : result) {
-        std::fprintf(stderr, "%02x", static_cast<unsigned char>(byte));
-    }
-    std::fputs("\n", stderr);
-    std::abort();
+    testkit::Require(holds, what, {name, result});
 }
 
 bool IsUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }

@@ -1,5 +1,5 @@
-// LoadSettings (the window's form_load) on any settings file, through a small
-// in-memory platform, with failures of the platform mixed in.
+// LoadSettings (the window's form_load) on any settings file, through the
+// in-memory fake of the platform, with failures of the platform mixed in.
 //
 // Input: byte 0 picks the failures (bit 0: the file cannot be opened, bit 1:
 // a read reaching past offset 3 * byte 1 fails, bit 2: writing fails, bit 3:
@@ -13,36 +13,22 @@
 // way the load ends with the file closed and the window out of loading.
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 
+#include "fake_platform.h"
 #include "mainform.h"
 #include "settings.h"
+#include "testing/fuzz_check.h"
 
 namespace {
 
 using nomvary::CheckBox;
 using nomvary::OptionArray;
-
-void Require(bool holds, const char* what, std::string_view file) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "settings_fuzzer: %s\n  file (%zu bytes): ", what, file.size());
-    for (const char byte : file) {
-        std::fprintf(stderr, "%02x", static_cast<unsigned char>(byte));
-    }
-    std::fputs("\n", stderr);
-    std::abort();
-}
+using nomvary::fakes::FakePlatform;
+using testkit::Require;
 
 unsigned char ByteAt(std::string_view file, std::size_t offset) {
     return offset < file.size() ? static_cast<unsigned char>(file[offset]) : 0;
@@ -69,130 +55,8 @@ std::string Padded(std::string text) {
     return text;
 }
 
-// The controls in fields, the settings file as bytes. Setting a control
-// raises the form's handler, as the window does.
-class MemoryPlatform : public nomvary::FileSystem, public nomvary::SettingsFile, public nomvary::Dialogs,
-                       public nomvary::Controls {
-public:
-    std::set<std::string> folders{"/", "/music", "/prog", "/music/a b", "/music/a b ", "/prog/x"};
-    std::map<std::string, std::optional<std::string>> drives{{"/", "/"}, {"D:", "/music"}, {"E:", std::nullopt}};
-    std::string programFolder = "/prog";
-    std::optional<std::string> file;  // nullopt: no file yet
-    bool openFails = false;
-    bool writeFails = false;
-    std::optional<std::size_t> readFailsAt;
-    bool readFailed = false;
-    std::string drive = "/";
-    std::string folderList = "/music";
-    std::array<int, 2> options{};
-    std::array<bool, 5> checks{};
-    std::array<bool, 5> enabled{true, true, false, true, true};
-    nomvary::Mainform* form = nullptr;
-
-    bool Checked(CheckBox box) const { return checks[static_cast<std::size_t>(box)]; }
-    bool Enabled(CheckBox box) const { return enabled[static_cast<std::size_t>(box)]; }
-    int Option(OptionArray array) const { return options[static_cast<std::size_t>(array)]; }
-
-    char FolderSeparator() const override { return '/'; }
-    bool SetCurrentFolder(const std::string& path) override { return folders.count(path) != 0; }
-    std::string ListMatchingNames(const std::string&) override { return {}; }
-    std::string ListMatchingNames() override { return {}; }
-    bool RenameFile(const std::string&, const std::string&) override { return false; }
-    int LastRenameError() const override { return 0; }
-    std::string ProgramFolder() override { return programFolder; }
-
-    bool OpenSettingsFile(const std::string&) override {
-        if (openFails) {
-            return false;
-        }
-        if (!file) {
-            file = std::string();
-        }
-        m_open = true;
-        m_position = 0;
-        return true;
-    }
-    bool IsSettingsFileOpen() const override { return m_open; }
-    std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) override {
-        if (!m_open || (readFailsAt && m_position + size > *readFailsAt)) {
-            readFailed = true;
-            return std::nullopt;
-        }
-        const std::size_t got = std::min(size, file->size() - std::min(m_position, file->size()));
-        std::copy_n(file->data() + m_position, got, buffer);
-        m_position += got;
-        return got;
-    }
-    bool WriteSettingsFile(const char* data, std::size_t size) override {
-        if (!m_open || writeFails) {
-            return false;
-        }
-        if (file->size() < m_position + size) {
-            file->resize(m_position + size);
-        }
-        std::copy_n(data, size, file->data() + m_position);
-        m_position += size;
-        return true;
-    }
-    bool CloseSettingsFileHandle() override { return std::exchange(m_open, false); }
-
-    void ProcessPendingEvents() override {}
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void EndProgram() override {}
-
-    std::string DriveText() override { return drive; }
-    bool SetDriveText(const std::string& text) override {
-        if (drives.count(text) == 0) {
-            return false;
-        }
-        const bool changed = text != drive;
-        drive = text;
-        if (changed) {
-            form->Drive1_Change();
-        }
-        return true;
-    }
-    std::optional<std::string> DriveRoot(const std::string& text) override {
-        const auto found = drives.find(text);
-        return found == drives.end() ? std::nullopt : found->second;
-    }
-    std::string FolderListPath() override { return folderList; }
-    bool SetFolderListPath(const std::string& path) override {
-        if (folders.count(path) == 0) {
-            return false;
-        }
-        folderList = path;
-        form->Dir1_Change();
-        return true;
-    }
-    int SelectedOption(OptionArray array) override { return Option(array); }
-    void SelectOption(OptionArray array, int index) override {
-        options[static_cast<std::size_t>(array)] = index;
-        if (array == OptionArray::blankopt) {
-            form->blankopt_Click(index);
-        } else {
-            form->fnamopt_Click(index);
-        }
-    }
-    bool IsChecked(CheckBox box) override { return Checked(box); }
-    void SetChecked(CheckBox box, bool value) override {
-        const bool changed = Checked(box) != value;
-        checks[static_cast<std::size_t>(box)] = value;
-        if (changed && box == CheckBox::capcheck) {
-            form->capcheck_Click();
-        }
-    }
-    bool IsEnabled(CheckBox box) override { return Enabled(box); }
-    void SetEnabled(CheckBox box, bool value) override { enabled[static_cast<std::size_t>(box)] = value; }
-
-private:
-    bool m_open = false;
-    std::size_t m_position = 0;
-};
-
 // The record SaveSettings writes for the fake's controls as they stand.
-std::string RecordOf(const MemoryPlatform& platform) {
+std::string RecordOf(const FakePlatform& platform) {
     std::string record = Padded(platform.drive.substr(0, nomvary::kSettingsTextSize)) +
                          Padded(platform.folderList.substr(0, nomvary::kSettingsTextSize));
     record += static_cast<char>(platform.Option(OptionArray::blankopt) != 0);
@@ -210,8 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    MemoryPlatform platform;
-    nomvary::Mainform form({platform, platform, platform, platform});
+    FakePlatform platform;
+    // Folders whose names end in blanks, and a drive whose root is another
+    // drive's folder, so the stored texts have something to find.
+    platform.folders = {"/", "/music", "/prog", "/music/a b", "/music/a b ", "/prog/x"};
+    platform.drives = {{"/", "/"}, {"D:", "/music"}, {"E:", std::nullopt}};
+    nomvary::Mainform form(platform.Parts());
     platform.form = &form;
 
     const std::uint8_t failures = data[0];
@@ -225,9 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string file(reinterpret_cast<const char*>(data + 2), size - 2);
     if ((failures & 16) == 0) {
-        platform.file = file;
+        platform.settings = file;
     }
-    const std::optional<std::string> before = platform.file;
+    const std::optional<std::string> before = platform.settings;
 
     form.form_load();
 
@@ -237,8 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(values.folderPath == platform.folderList, "the run's folder is not the folder list's", file);
     const bool failed = platform.openFails || (failures & 8) != 0 || platform.readFailed;
     if (!failed) {
-        const std::string_view stored = *platform.file;
-        Require(platform.file == before || (!before && stored.empty()), "a successful load changed the file",
+        const std::string_view stored = *platform.settings;
+        Require(platform.settings == before || (!before && stored.empty()), "a successful load changed the file",
                 file);
         Require(platform.Option(OptionArray::blankopt) == (ByteAt(stored, 512) != 0 ? 1 : 0) &&
                     values.blankToUnderscore == (ByteAt(stored, 512) != 0),
@@ -284,13 +152,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The load failed and saved instead.
     if (platform.openFails || platform.writeFails) {
-        Require(platform.file == before ||
-                    (!before && platform.file && platform.file->empty()),
+        Require(platform.settings == before ||
+                    (!before && platform.settings && platform.settings->empty()),
                 "a save that could not write changed the file", file);
         return 0;
     }
     const std::string record = RecordOf(platform);
-    const std::string& after = *platform.file;
+    const std::string& after = *platform.settings;
     Require(after.size() == std::max(record.size(), before ? before->size() : 0) &&
                 after.compare(0, record.size(), record) == 0,
             "the save after a failed load did not write the controls' record", file);

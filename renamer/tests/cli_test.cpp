@@ -2,35 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
-#include <sys/wait.h>
-
-#include "test_files.h"
+#include "testing/subprocess.h"
+#include "testing/temp_folder.h"
 
 namespace nomvary {
 namespace {
 
-using namespace testing;
+using testkit::Files;
+using testkit::RunResult;
+using testkit::TempFolder;
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result RunCli(const std::vector<std::string>& args, const std::string& in = ".") {
-    TempDir io;
-    std::string command = "cd " + Quoted(in) + " && " + Quoted(NOMVARY_CLI);
-    for (const std::string& arg : args) command += " " + Quoted(arg);
-    command += " >" + Quoted((io.Path() / "out").string()) + " 2>" + Quoted((io.Path() / "err").string());
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(io.Path() / "out"), ReadFile(io.Path() / "err")};
+RunResult RunCli(std::vector<std::string> args, const std::string& in = {}) {
+    args.insert(args.begin(), NOMVARY_CLI);
+    return testkit::Run(args, {}, in);
 }
 
 // The renames come in the folder's own order; the count line stays last.
@@ -51,8 +38,8 @@ const std::string kUsage =
     "[--exclude-feat] [--exclude-vs] [--dry-run] FOLDER\n";
 
 TEST(CliTest, RefusalsTouchNothing) {
-    TempDir dir;
-    WriteFiles(dir.Path(), {{"a_b.mp3", "x"}, {"file", "f"}});
+    TempFolder dir("nomvary-cli");
+    dir.WriteAll({{"a_b.mp3", "x"}, {"file", "f"}});
     const std::string folder = dir.Path().string();
     const struct {
         std::vector<std::string> args;
@@ -65,13 +52,13 @@ TEST(CliTest, RefusalsTouchNothing) {
         {{folder + "/file"}, "cannot read folder \"" + folder + "/file\": Not a directory\n"},
     };
     for (const auto& row : rows) {
-        const Result result = RunCli(row.args);
+        const RunResult result = RunCli(row.args);
         EXPECT_EQ(result.status, 2) << row.message;
         EXPECT_EQ(result.out, "") << row.message;
         EXPECT_EQ(result.err.rfind("nomvary-cli: " + row.message + "\n" + kUsage, 0), 0u) << result.err;
     }
-    EXPECT_EQ(Contents(dir.Path()), (Files{{"a_b.mp3", "x"}, {"file", "f"}}));
-    const Result help = RunCli({"--help"});
+    EXPECT_EQ(dir.Contents(), (Files{{"a_b.mp3", "x"}, {"file", "f"}}));
+    const RunResult help = RunCli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind(kUsage, 0), 0u);
 }
@@ -104,25 +91,24 @@ TEST(CliTest, Runs) {
          {{"a_b.mp3", "1"}, {"A B.mp3", "2"}, {"B_C.mp3", "3"}, {"d.mp3", "4"}}, ""},
     };
     for (const auto& row : rows) {
-        TempDir dir;
-        WriteFiles(dir.Path(), row.before);
+        TempFolder dir("nomvary-cli");
+        dir.WriteAll(row.before);
         std::vector<std::string> args = row.options;
         args.push_back(dir.Path().string());
-        const Result result = RunCli(args);
+        const RunResult result = RunCli(args);
         EXPECT_EQ(result.status, row.status) << row.what;
         EXPECT_EQ(RenameLinesSorted(result.out), RenameLinesSorted(row.out)) << row.what;
         EXPECT_EQ(result.err, row.err) << row.what;
-        EXPECT_EQ(Contents(dir.Path()), row.after) << row.what;
+        EXPECT_EQ(dir.Contents(), row.after) << row.what;
     }
 }
 
 TEST(CliTest, RelativeFolderAndNoSettingsFile) {
-    TempDir dir;
-    fs::create_directory(dir.Path() / "sub");
-    WriteFile(dir.Path() / "sub" / "a_b.mp3", "x");
+    TempFolder dir("nomvary-cli");
+    dir.Write("sub/a_b.mp3", "x");
     EXPECT_EQ(RunCli({"sub"}, dir.Path().string()).status, 0);
-    EXPECT_EQ(Contents(dir.Path() / "sub"), (Files{{"a b.mp3", "x"}}));
-    EXPECT_FALSE(fs::exists(fs::path(NOMVARY_CLI).parent_path() / "nomvary.ini"));
+    EXPECT_EQ(dir.Contents("sub"), (Files{{"a b.mp3", "x"}}));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(NOMVARY_CLI).parent_path() / "nomvary.ini"));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
-// Fakes of the parts of the renamer's Platform. Controls live in fields;
-// setting one raises the attached Mainform's handler, as the real window does.
+// In-memory fakes of the parts of the renamer's Platform, for the tests and
+// the settings fuzzer. Controls live in fields; setting one raises the
+// attached Mainform's handler, as the real window does.
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +18,7 @@
 #include "mainform.h"
 #include "platform.h"
 
-namespace nomvary::testing {
+namespace nomvary::fakes {
 
 // The window's boxes, event loop and controls.
 class FakeControls : public Dialogs, public Controls {
@@ -35,6 +36,8 @@ public:
     Mainform* form = nullptr;
 
     bool Checked(CheckBox box) const { return checks[static_cast<int>(box)]; }
+    bool Enabled(CheckBox box) const { return enabled[static_cast<int>(box)]; }
+    int Option(OptionArray array) const { return options[static_cast<int>(array)]; }
 
     void ProcessPendingEvents() override {
         ++events;
@@ -65,7 +68,7 @@ public:
         if (form) form->Dir1_Change();
         return true;
     }
-    int SelectedOption(OptionArray array) override { return options[static_cast<int>(array)]; }
+    int SelectedOption(OptionArray array) override { return Option(array); }
     void SelectOption(OptionArray array, int index) override {
         options[static_cast<int>(array)] = index;
         if (form && array == OptionArray::blankopt) form->blankopt_Click(index);
@@ -77,7 +80,7 @@ public:
         checks[static_cast<int>(box)] = value;
         if (changed && box == CheckBox::capcheck && form) form->capcheck_Click();
     }
-    bool IsEnabled(CheckBox box) override { return enabled[static_cast<int>(box)]; }
+    bool IsEnabled(CheckBox box) override { return Enabled(box); }
     void SetEnabled(CheckBox box, bool value) override { enabled[static_cast<int>(box)] = value; }
 };
 
@@ -92,8 +95,9 @@ public:
     std::string currentFolder = "/", programFolder = "/prog";
     std::vector<std::string> listings;    // texts that started a listing
     std::optional<std::string> settings;  // the settings file; nullopt: none yet
-    bool openFails = false;
+    bool openFails = false, writeFails = false;
     std::size_t readFailsAt = SIZE_MAX;   // a read reaching past this offset fails
+    bool readFailed = false;              // a read has failed
     int opens = 0;
 
     char FolderSeparator() const override { return separator; }
@@ -139,7 +143,10 @@ public:
     }
     bool IsSettingsFileOpen() const override { return m_open; }
     std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) override {
-        if (!m_open || m_position + size > readFailsAt) return std::nullopt;
+        if (!m_open || m_position + size > readFailsAt) {
+            readFailed = true;
+            return std::nullopt;
+        }
         const std::size_t got = std::min(size, settings->size() - std::min(m_position, settings->size()));
         std::copy_n(settings->data() + m_position, got, buffer);
         m_position += got;
@@ -147,7 +154,7 @@ public:
     }
     bool WriteSettingsFile(const char* data, std::size_t size) override {
         ++writes;
-        if (!m_open) return false;
+        if (!m_open || writeFails) return false;
         if (settings->size() < m_position + size) settings->resize(m_position + size);
         std::copy_n(data, size, settings->data() + m_position);
         m_position += size;
@@ -181,4 +188,4 @@ struct FakeWindow {
     }
 };
 
-}  // namespace nomvary::testing
+}  // namespace nomvary::fakes

@@ -7,7 +7,7 @@
 namespace nomvary {
 namespace {
 
-using testing::FakeWindow;
+using fakes::FakeWindow;
 
 TEST(MainformTest, FirstStartShowsTheDesignedDefaults) {
     FakeWindow w;

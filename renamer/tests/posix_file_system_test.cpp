@@ -13,12 +13,16 @@
 #include "fake_platform.h"
 #include "rename_run.h"
 #include "settings.h"
-#include "test_files.h"
+#include "testing/temp_folder.h"
 
 namespace nomvary {
 namespace {
 
-using namespace testing;
+namespace fs = std::filesystem;
+using fakes::FakeControls;
+using testkit::Files;
+using testkit::ReadFile;
+using testkit::TempFolder;
 
 // The real file system with a program folder of our choosing, noting what
 // it lists.
@@ -68,8 +72,8 @@ TEST(PatternMatchesTest, Table) {
 }
 
 TEST(PosixListingTest, OnlyVisibleRegularFiles) {
-    TempDir dir;
-    WriteFiles(dir.Path(), {{"a.mp3", ""}, {"B.MP3", ""}, {".hidden.mp3", ""}, {"README", ""}, {"x.txt", ""}});
+    TempFolder dir("nomvary-posix");
+    dir.WriteAll({{"a.mp3", ""}, {"B.MP3", ""}, {".hidden.mp3", ""}, {"README", ""}, {"x.txt", ""}});
     fs::create_directory(dir.Path() / "sub.mp3");
     fs::create_symlink(dir.Path() / "a.mp3", dir.Path() / "link.mp3");
     fs::create_directory_symlink(dir.Path() / "sub.mp3", dir.Path() / "dirlink.mp3");
@@ -94,17 +98,17 @@ TEST(PosixRenameTest, Runs) {
         {"bytes", {{"\xFF\xFE_song\x80.mp3", "b"}}, true, "1 file renamed.", {{"\xFF\xFE Song\x80.mp3", "b"}}},
     };
     for (const auto& row : rows) {
-        TempDir dir;
-        WriteFiles(dir.Path(), row.before);
+        TempFolder dir("nomvary-posix");
+        dir.WriteAll(row.before);
         TestFs posix;
         EXPECT_EQ(posix.Run(dir.Path(), row.capitalize), row.summary) << row.what;
-        EXPECT_EQ(Contents(dir.Path()), row.after) << row.what;
+        EXPECT_EQ(dir.Contents(), row.after) << row.what;
     }
 }
 
 TEST(PosixRenameTest, NeverReplacesAndRefusesPaths) {
-    TempDir dir;
-    WriteFiles(dir.Path(), {{"a", "a"}, {"b", "b"}});
+    TempFolder dir("nomvary-posix");
+    dir.WriteAll({{"a", "a"}, {"b", "b"}});
     fs::create_hard_link(dir.Path() / "a", dir.Path() / "A");  // a case variant that is another entry
     TestFs posix;
     posix.ListAll(dir.Path().string() + "/*.*");
@@ -114,17 +118,17 @@ TEST(PosixRenameTest, NeverReplacesAndRefusesPaths) {
         EXPECT_EQ(posix.LastRenameError(), error) << to;
     }
     EXPECT_TRUE(posix.NameTaken("a", "b"));
-    EXPECT_EQ(Contents(dir.Path()), (Files{{"A", "a"}, {"a", "a"}, {"b", "b"}}));
+    EXPECT_EQ(dir.Contents(), (Files{{"A", "a"}, {"a", "a"}, {"b", "b"}}));
 }
 
 TEST(PosixRenameTest, ManyFilesAreEachListedOnce) {
-    TempDir dir;
-    for (int k = 0; k < 500; ++k) WriteFile(dir.Path() / ("track_" + std::to_string(k) + ".mp3"), std::to_string(k));
+    TempFolder dir("nomvary-posix");
+    for (int k = 0; k < 500; ++k) dir.Write(("track_" + std::to_string(k) + ".mp3"), std::to_string(k));
     TestFs posix;
     EXPECT_EQ(posix.Run(dir.Path(), true), "500 files renamed.");
     EXPECT_EQ(posix.listed.size(), 500u);
     EXPECT_EQ(std::set<std::string>(posix.listed.begin(), posix.listed.end()).size(), 500u);
-    const Files after = Contents(dir.Path());
+    const Files after = dir.Contents();
     ASSERT_EQ(after.size(), 500u);
     for (int k = 0; k < 500; ++k) EXPECT_EQ(after.at("Track " + std::to_string(k) + ".mp3"), std::to_string(k));
 }
@@ -132,7 +136,7 @@ TEST(PosixRenameTest, ManyFilesAreEachListedOnce) {
 // A vfat image through FUSE: case-insensitive, and without the no-replace
 // flag, so the placeholder fallback is what runs.
 TEST(PosixRenameTest, CaseInsensitiveFileSystem) {
-    TempDir dir;
+    TempFolder dir("nomvary-posix");
     const fs::path image = dir.Path() / "image", mount = dir.Path() / "mnt";
     fs::create_directory(mount);
     const std::string make = "dd if=/dev/zero of=" + image.string() + " bs=1M count=4 status=none && mkfs.vfat " +
@@ -150,16 +154,16 @@ TEST(PosixRenameTest, CaseInsensitiveFileSystem) {
         GTEST_SKIP() << "fusefat did not mount";
     }
 
-    WriteFiles(mount, {{"song.MP3", "song"}, {"a_b.mp3", "first"}, {"a b.mp3", "second"}});
+    dir.WriteAll({{"mnt/song.MP3", "song"}, {"mnt/a_b.mp3", "first"}, {"mnt/a b.mp3", "second"}});
     TestFs posix;
     EXPECT_EQ(posix.Run(mount, true), "2 files renamed.");
-    EXPECT_EQ(Contents(mount), (Files{{"A B.mp3", "second"}, {"Song.mp3", "song"}, {"a_b.mp3", "first"}}));
+    EXPECT_EQ(dir.Contents("mnt"), (Files{{"A B.mp3", "second"}, {"Song.mp3", "song"}, {"a_b.mp3", "first"}}));
     posix.ListAll(mount.string() + "/*.*");
     EXPECT_FALSE(posix.RenameFile("a_b.mp3", "SONG.MP3"));
     EXPECT_EQ(posix.LastRenameError(), EEXIST);
     EXPECT_TRUE(posix.NameTaken("a_b.mp3", "song.mp3"));
     EXPECT_FALSE(posix.NameTaken("Song.mp3", "SONG.mp3"));
-    EXPECT_EQ(Contents(mount), (Files{{"A B.mp3", "second"}, {"Song.mp3", "song"}, {"a_b.mp3", "first"}}));
+    EXPECT_EQ(dir.Contents("mnt"), (Files{{"A B.mp3", "second"}, {"Song.mp3", "song"}, {"a_b.mp3", "first"}}));
 }
 
 std::string Padded(std::string text) {
@@ -168,7 +172,7 @@ std::string Padded(std::string text) {
 }
 
 TEST(PosixSettingsTest, SavedBytesAndA300CharacterFolder) {
-    TempDir program, music;
+    TempFolder program("nomvary-program"), music("nomvary-music");
     const fs::path deep = music.Path() / std::string(150, 'd') / std::string(150, 'e');
     fs::create_directories(deep);
     TestFs posix;
@@ -185,7 +189,7 @@ TEST(PosixSettingsTest, SavedBytesAndA300CharacterFolder) {
 }
 
 TEST(PosixSettingsTest, FilesOfEveryLength) {
-    TempDir program;
+    TempFolder program("nomvary-program");
     const fs::path file = program.Path() / "nomvary.ini";
     const std::string tail(81, '\x7F');
     const struct {
@@ -202,7 +206,7 @@ TEST(PosixSettingsTest, FilesOfEveryLength) {
         {"sevens", Padded("") + Padded("") + std::string(7, '\7'), true, false, true, false, 519},
     };
     for (const auto& row : rows) {
-        WriteFile(file, row.bytes);
+        testkit::WriteFile(file, row.bytes);
         TestFs posix;
         PosixSettingsFile settingsFile;
         FakeControls controls;

@@ -8,7 +8,7 @@
 namespace nomvary {
 namespace {
 
-using testing::FakePlatform;
+using fakes::FakePlatform;
 using Names = std::vector<std::string>;
 
 // A form over the fake with `folder` chosen, not loaded from any settings.

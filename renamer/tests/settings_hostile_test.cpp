@@ -19,6 +19,7 @@
 
 #include "fake_platform.h"
 #include "testing/permissions_binding.h"
+#include "testing/temp_folder.h"
 #include "mainform.h"
 #include "posix_file_system.h"
 #include "posix_settings_file.h"
@@ -59,7 +60,7 @@ bool OpensWithDefaultsAndClosesLosingNothing(const fs::path& programFolder) {
     const std::map<std::string, std::string> before = Snapshot(programFolder);
     DiskFiles files(programFolder);
     PosixSettingsFile settingsFile;
-    testing::FakeControls platform;
+    fakes::FakeControls platform;
     Mainform form({files, settingsFile, platform, platform});
     platform.form = &form;
     form.form_load();
@@ -85,12 +86,7 @@ using testkit::WithPermissionsBinding;
 
 class SettingsHostileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "nomvary-settings-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        m_settings = m_folder / kSettingsFileName;
-    }
+    // The folder can be removed only once everything in it is ours again.
     void TearDown() override {
         std::error_code ignored;
         fs::current_path(m_start, ignored);
@@ -98,7 +94,6 @@ protected:
             fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
         fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_folder, ignored);
     }
 
     // Every option on, so that defaults cannot come from the file.
@@ -110,8 +105,9 @@ protected:
     }
 
     const fs::path m_start = fs::current_path();
-    fs::path m_folder;
-    fs::path m_settings;
+    testkit::TempFolder m_temp{"nomvary-settings"};
+    const fs::path m_folder = m_temp.Path();
+    const fs::path m_settings = m_folder / kSettingsFileName;
 };
 
 TEST_F(SettingsHostileTest, FolderInPlaceOfTheSettingsFile) {

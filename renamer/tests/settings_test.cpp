@@ -7,8 +7,8 @@
 namespace nomvary {
 namespace {
 
-using testing::FakePlatform;
-using testing::FakeWindow;
+using fakes::FakePlatform;
+using fakes::FakeWindow;
 
 std::string Padded(std::string text) {
     text.resize(kSettingsTextSize, ' ');

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_folder.h"
+#include "testing/temp_folder.h"
 
 namespace nomvary {
 namespace {
@@ -21,7 +21,7 @@ std::vector<std::string> EntryPaths(const FolderList& list) {
 }
 
 TEST(FolderList, ShowsTheChainThenTheSubfoldersAndRefusesNonFolders) {
-    TempFolder temp;
+    testkit::TempFolder temp("nomvary-folders");
     const std::string root = temp.Path().native();
     // "caf\xe9" is no UTF-8: it must come back byte for byte.
     for (const char* name : {"b/inner", "A", "c", ".hidden", "caf\xe9"}) std::filesystem::create_directories(temp / name);

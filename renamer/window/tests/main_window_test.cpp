@@ -23,7 +23,7 @@
 #include "posix_settings_file.h"
 #include "qt_platform.h"
 #include "settings.h"
-#include "temp_folder.h"
+#include "testing/temp_folder.h"
 
 namespace nomvary {
 namespace {
@@ -64,7 +64,6 @@ std::string Record(std::string drive, std::string folder, std::array<char, 7> op
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(m_temp.Path().empty());
         for (const char* folder : {"prog", "A", "B/sub"}) std::filesystem::create_directories(m_temp / folder);
         m_files.m_programFolder = m_temp / "prog";
         m_drives = {{"A [t]", m_temp / "A"}, {"B [t]", m_temp / "B"}, {"Gone [t]", m_temp / "gone"}};
@@ -88,7 +87,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
-    TempFolder m_temp;
+    testkit::TempFolder m_temp{"nomvary-window"};
     const std::filesystem::path m_startFolder = std::filesystem::current_path();
     TestFiles m_files;
     PosixSettingsFile m_settingsFile;
@@ -97,29 +96,41 @@ protected:
     const std::string m_settings = m_temp / "prog/nomvary.ini";
 };
 
+// Also with a folder in place of the settings file, where the load fails
+// before it sets up "except ({[ ]})": the designed values must hold alone,
+// and closing loses nothing of the folder.
 TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaultsInTabOrder) {
-    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
-    EXPECT_EQ(window.windowTitle(), "Nomvary");
-    EXPECT_TRUE(Find<QRadioButton>(window, "blankopt_0")->isChecked());
-    EXPECT_TRUE(Find<QRadioButton>(window, "fnamopt_0")->isChecked());
-    for (const char* box : {"autorunbox", "capcheck", "capsubcheck", "featcheck", "vscheck"}) {
-        EXPECT_FALSE(Find(window, box)->isChecked()) << box;
-    }
-    EXPECT_FALSE(Find(window, "capsubcheck")->isEnabled());
-    EXPECT_EQ(window.Form().Values().folderPath, window.Dir1()->Path());
-
-    const QStringList order = {"Drive1",    "Dir1",       "Command1",   "blankopt_0",  "blankopt_1",
-                               "fnamopt_0", "fnamopt_1",  "autorunbox", "capcheck",    "capsubcheck",
-                               "featcheck", "vscheck",    "Command2"};
-    QWidget* widget = window.Drive1();
-    for (const QString& name : order) {
-        EXPECT_EQ(widget->objectName(), name);
-        if (qobject_cast<QAbstractButton*>(widget) != nullptr) {  // no caption cut
-            EXPECT_GE(widget->width(), widget->sizeHint().width()) << name.toStdString();
-            EXPECT_GE(widget->height(), widget->sizeHint().height()) << name.toStdString();
+    for (const bool folderInPlace : {false, true}) {
+        SCOPED_TRACE(folderInPlace ? "a folder in place of the settings file" : "no settings file");
+        if (folderInPlace) {
+            std::filesystem::remove(m_settings);
+            m_temp.Write("prog/nomvary.ini/keep.txt", "precious");
         }
-        do widget = widget->nextInFocusChain();
-        while (!order.contains(widget->objectName()));
+        MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
+        EXPECT_EQ(window.windowTitle(), "Nomvary");
+        EXPECT_TRUE(Find<QRadioButton>(window, "blankopt_0")->isChecked());
+        EXPECT_TRUE(Find<QRadioButton>(window, "fnamopt_0")->isChecked());
+        for (const char* box : {"autorunbox", "capcheck", "capsubcheck", "featcheck", "vscheck"}) {
+            EXPECT_FALSE(Find(window, box)->isChecked()) << box;
+        }
+        EXPECT_FALSE(Find(window, "capsubcheck")->isEnabled());
+        EXPECT_EQ(window.Form().Values().folderPath, window.Dir1()->Path());
+
+        const QStringList order = {"Drive1",    "Dir1",       "Command1",   "blankopt_0",  "blankopt_1",
+                                   "fnamopt_0", "fnamopt_1",  "autorunbox", "capcheck",    "capsubcheck",
+                                   "featcheck", "vscheck",    "Command2"};
+        QWidget* widget = window.Drive1();
+        for (const QString& name : order) {
+            EXPECT_EQ(widget->objectName(), name);
+            if (qobject_cast<QAbstractButton*>(widget) != nullptr) {  // no caption cut
+                EXPECT_GE(widget->width(), widget->sizeHint().width()) << name.toStdString();
+                EXPECT_GE(widget->height(), widget->sizeHint().height()) << name.toStdString();
+            }
+            do widget = widget->nextInFocusChain();
+            while (!order.contains(widget->objectName()));
+        }
+        window.close();
+        if (folderInPlace) EXPECT_EQ(m_temp.Read("prog/nomvary.ini/keep.txt"), "precious");
     }
 }
 
