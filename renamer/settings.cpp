@@ -61,6 +61,7 @@ std::optional<unsigned char> ReadByte(SettingsFile& file) {
 // ({[ ]})", which takes any byte but 0 and is set only once the file is
 // closed.
 using ApplyOptionByte = void (*)(unsigned char byte, MainformValues& values, Controls& controls);
+constexpr std::size_t kAutorunByte = 2;
 constexpr std::size_t kCapsubcheckByte = 4;
 constexpr std::array<ApplyOptionByte, kOptionBytes> kApplyOptionByte = {
     [](unsigned char byte, MainformValues& values, Controls& controls) {
@@ -72,10 +73,7 @@ constexpr std::array<ApplyOptionByte, kOptionBytes> kApplyOptionByte = {
         values.allFiles = byte != 0;
         values.filePattern = values.allFiles ? "*.*" : "*.mp3";
     },
-    [](unsigned char byte, MainformValues& values, Controls& controls) {
-        controls.SetChecked(CheckBox::autorunbox, byte == 1);
-        values.autorunPending = byte == 1;
-    },
+    [](unsigned char byte, MainformValues&, Controls& controls) { controls.SetChecked(CheckBox::autorunbox, byte == 1); },
     [](unsigned char byte, MainformValues&, Controls& controls) { controls.SetChecked(CheckBox::capcheck, byte == 1); },
     [](unsigned char, MainformValues&, Controls&) {},
     [](unsigned char byte, MainformValues&, Controls& controls) { controls.SetChecked(CheckBox::featcheck, byte == 1); },
@@ -101,7 +99,7 @@ bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) 
     if (!ReadPadded(file, text.data(), text.size())) {
         return false;
     }
-    ApplyStoredFolder(controls, std::string_view(text.data(), text.size()));
+    const bool folderRestored = ApplyStoredFolder(controls, std::string_view(text.data(), text.size()));
 
     std::array<unsigned char, kOptionBytes> bytes{};
     for (std::size_t k = 0; k < kOptionBytes; ++k) {
@@ -111,6 +109,11 @@ bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) 
         }
         bytes[k] = *byte;
         kApplyOptionByte[k](*byte, values, controls);
+        if (k == kAutorunByte) {
+            // An autorun renames at once, unasked: only ever in the folder
+            // the user chose, never in whatever folder the lists fell back to.
+            values.autorunPending = *byte == 1 && folderRestored;
+        }
     }
 
     if (!file.CloseSettingsFileHandle()) {
@@ -197,18 +200,21 @@ bool ApplyStoredFolder(Controls& controls, std::string_view storedText) {
     if (folder.empty()) {
         return false;
     }
+    const auto restored = [&controls](const std::string& path) {
+        return controls.SetFolderListPath(path) && controls.FolderListPath() == path;
+    };
     // A folder name may itself end in blanks, which the padding then hides.
     // The longest text that names an existing folder is the one stored, so a
     // folder "abc " never comes back as its neighbour "abc".
     const std::size_t nul = storedText.find('\0');
     std::string candidate(storedText.substr(0, nul));
     while (candidate.size() > folder.size()) {
-        if (controls.SetFolderListPath(candidate)) {
+        if (restored(candidate)) {
             return true;
         }
         candidate.pop_back();
     }
-    return controls.SetFolderListPath(folder);
+    return restored(folder);
 }
 
 }  // namespace nomvary

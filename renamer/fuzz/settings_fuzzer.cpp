@@ -115,9 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     values.allFiles == (ByteAt(stored, 513) != 0) &&
                     values.filePattern == (values.allFiles ? "*.*" : "*.mp3"),
                 "\"All files\" does not follow byte 513", file);
-        Require(platform.Checked(CheckBox::autorunbox) == (ByteAt(stored, 514) == 1) &&
-                    values.autorunPending == (ByteAt(stored, 514) == 1),
-                "autorun does not follow byte 514", file);
+        Require(platform.Checked(CheckBox::autorunbox) == (ByteAt(stored, 514) == 1),
+                "\"Autorun next time\" does not follow byte 514", file);
         Require(platform.Checked(CheckBox::capcheck) == (ByteAt(stored, 515) == 1), "byte 515", file);
         Require(platform.Checked(CheckBox::capsubcheck) == (ByteAt(stored, 516) != 0), "byte 516", file);
         Require(platform.Checked(CheckBox::featcheck) == (ByteAt(stored, 517) == 1), "byte 517", file);
@@ -132,6 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The folder: the longest stored text (blanks a folder name ends in
         // included) that names a folder; else where the drive put the list.
         std::string folder = "/music";
+        bool restored = false;
         if (driveMoved) {
             const std::optional<std::string>& root = platform.drives.at(drive);
             if (root && platform.folders.count(*root) != 0) {
@@ -143,10 +143,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t length = storedFolder.size(); !unpadded.empty() && length >= unpadded.size(); --length) {
             if (platform.folders.count(storedFolder.substr(0, length)) != 0) {
                 folder = storedFolder.substr(0, length);
+                restored = true;
                 break;
             }
         }
         Require(platform.folderList == folder, "the stored folder was not applied as it reads", file);
+        Require(values.autorunPending == (ByteAt(stored, 514) == 1 && restored),
+                "an autorun is pending without byte 514 and the stored folder restored", file);
         return 0;
     }
 

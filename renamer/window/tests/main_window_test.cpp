@@ -234,6 +234,42 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
     }
 }
 
+// An autorun renames only in the folder the settings file names, and only
+// when the folder list shows exactly that folder; otherwise the window opens
+// where it started and renames nothing.
+TEST_F(MainWindowTest, AutorunOnlyInTheStoredFolder) {
+    const struct {
+        const char* what;
+        std::string stored;                // the folder text, under the row's folder
+        std::vector<std::string> folders;  // made under the row's folder, each holding "a_b.mp3"
+        std::string runsIn;                // empty: no run, the list stays at the start folder
+    } rows[] = {
+        {"found", "music", {"music"}, "music"},
+        {"gone", "gone", {"music"}, ""},
+    };
+    const std::string start = m_temp / "start";
+    m_temp.Write("start/s_t.mp3", "s");
+    for (std::size_t k = 0; k < std::size(rows); ++k) {
+        const auto& row = rows[k];
+        SCOPED_TRACE(row.what);
+        const std::string root = m_temp / ("row" + std::to_string(k));
+        for (const std::string& folder : row.folders) testkit::WriteFile(root + "/" + folder + "/a_b.mp3", "x");
+        WriteSettings(Record("", root + "/" + row.stored, {0, 0, 1, 0, 0, 0, 0}));
+        m_dialogs.m_asked.clear();
+        std::filesystem::current_path(start);
+        MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
+        ShowActive(window);
+        QTest::qWait(50);
+        EXPECT_EQ(window.Dir1()->Path(), row.runsIn.empty() ? start : root + "/" + row.runsIn);
+        EXPECT_EQ(m_dialogs.m_asked.size(), row.runsIn.empty() ? 0u : 1u);
+        for (const std::string& folder : row.folders) {
+            EXPECT_EQ(std::filesystem::exists(root + "/" + folder + "/a b.mp3"), folder == row.runsIn) << folder;
+        }
+        EXPECT_TRUE(std::filesystem::exists(start + "/s_t.mp3"));
+        window.close();
+    }
+}
+
 // The real Yes/No box, answered with Enter: Yes is its default button.
 TEST_F(MainWindowTest, YesInTheRealBoxLeavesTheEventLoop) {
     std::ofstream(m_temp / "A/one_two.mp3") << "x";
