@@ -10,11 +10,15 @@ constexpr std::size_t kOptionBytes = kSettingsRecordSize - 2 * kSettingsTextSize
 
 // A stored text up to its padding. A path never holds a NUL byte, so a NUL
 // ends the text (a short file reads as zeros); the trailing blanks are the
-// padding the writer added.
-std::string StoredValue(std::string_view stored) {
+// padding the writer added. A text that fills the whole field has no padding:
+// the writer may have cut a longer value to fit, and the cut text may name
+// another place, so it gives nullopt.
+std::optional<std::string> StoredValue(std::string_view stored) {
     const std::size_t nul = stored.find('\0');
     if (nul != std::string_view::npos) {
         stored = stored.substr(0, nul);
+    } else if (stored.size() == kSettingsTextSize && stored.back() != ' ') {
+        return std::nullopt;
     }
     const std::size_t last = stored.find_last_not_of(' ');
     return std::string(last == std::string_view::npos ? std::string_view{} : stored.substr(0, last + 1));
@@ -191,30 +195,27 @@ void LoadSettings(MainformValues& values, const Platform& platform) {
 }
 
 bool ApplyStoredDrive(Controls& controls, std::string_view storedText) {
-    const std::string drive = StoredValue(storedText);
-    return !drive.empty() && controls.SetDriveText(drive);
+    const std::optional<std::string> drive = StoredValue(storedText);
+    return drive && !drive->empty() && controls.SetDriveText(*drive);
 }
 
 bool ApplyStoredFolder(Controls& controls, std::string_view storedText) {
-    const std::string folder = StoredValue(storedText);
-    if (folder.empty()) {
+    const std::optional<std::string> folder = StoredValue(storedText);
+    if (!folder || folder->empty()) {
         return false;
     }
-    const auto restored = [&controls](const std::string& path) {
-        return controls.SetFolderListPath(path) && controls.FolderListPath() == path;
-    };
     // A folder name may itself end in blanks, which the padding then hides.
-    // The longest text that names an existing folder is the one stored, so a
-    // folder "abc " never comes back as its neighbour "abc".
-    const std::size_t nul = storedText.find('\0');
-    std::string candidate(storedText.substr(0, nul));
-    while (candidate.size() > folder.size()) {
-        if (restored(candidate)) {
+    // The value without them comes first, so a stored "abc" never opens its
+    // neighbour "abc "; only when it names no folder are the blanks given
+    // back, one at a time.
+    const std::string_view whole = storedText.substr(0, storedText.find('\0'));
+    for (std::size_t length = folder->size(); length <= whole.size(); ++length) {
+        const std::string candidate(whole.substr(0, length));
+        if (controls.SetFolderListPath(candidate) && controls.FolderListPath() == candidate) {
             return true;
         }
-        candidate.pop_back();
     }
-    return restored(folder);
+    return false;
 }
 
 }  // namespace nomvary

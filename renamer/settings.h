@@ -28,8 +28,9 @@ void SaveSettings(const Platform& platform);
 // Closes the settings file if it is open.
 void CloseSettingsFile(SettingsFile& file);
 // Select the stored drive / folder; a text naming no available drive or no
-// existing folder leaves the list as it was (answered false). The folder is
-// answered true only when the list now shows exactly the stored folder.
+// existing folder leaves the list as it was (answered false), and so does a
+// text that fills its whole field (a value that was cut to fit). The folder
+// is answered true only when the list now shows exactly the stored folder.
 bool ApplyStoredDrive(Controls& controls, std::string_view storedText);
 bool ApplyStoredFolder(Controls& controls, std::string_view storedText);
 

@@ -43,6 +43,8 @@ std::string StoredText(std::string_view file, std::size_t offset) {
     return text;
 }
 
+bool MaybeCut(const std::string& text) { return text.size() == nomvary::kSettingsTextSize && text.back() != ' '; }
+
 std::string Unpadded(std::string text) {
     while (!text.empty() && text.back() == ' ') {
         text.pop_back();
@@ -124,12 +126,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(platform.Enabled(CheckBox::capsubcheck) == platform.Checked(CheckBox::capcheck),
                 "\"except ({[ ]})\" is not enabled exactly with \"Capitalize\"", file);
 
-        // The drive: the stored text without its padding, when a drive has it.
-        const std::string drive = Unpadded(StoredText(stored, 0));
+        // The drive: the stored text without its padding, when a drive has it
+        // and the text does not fill its field (a value cut to fit).
+        const std::string storedDrive = StoredText(stored, 0);
+        const std::string drive = MaybeCut(storedDrive) ? std::string() : Unpadded(storedDrive);
         const bool driveMoved = !drive.empty() && drive != "/" && platform.drives.count(drive) != 0;
         Require(platform.drive == (driveMoved ? drive : "/"), "the stored drive was not applied as it reads", file);
-        // The folder: the longest stored text (blanks a folder name ends in
-        // included) that names a folder; else where the drive put the list.
+        // The folder: the stored text without its padding, else with ever
+        // more of the blanks it ends in, whichever names a folder first; else
+        // where the drive put the list.
         std::string folder = "/music";
         bool restored = false;
         if (driveMoved) {
@@ -140,7 +145,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::string storedFolder = StoredText(stored, nomvary::kSettingsTextSize);
         const std::string unpadded = Unpadded(storedFolder);
-        for (std::size_t length = storedFolder.size(); !unpadded.empty() && length >= unpadded.size(); --length) {
+        for (std::size_t length = unpadded.size();
+             !unpadded.empty() && !MaybeCut(storedFolder) && length <= storedFolder.size(); ++length) {
             if (platform.folders.count(storedFolder.substr(0, length)) != 0) {
                 folder = storedFolder.substr(0, length);
                 restored = true;

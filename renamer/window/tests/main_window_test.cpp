@@ -238,6 +238,8 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
 // when the folder list shows exactly that folder; otherwise the window opens
 // where it started and renames nothing.
 TEST_F(MainWindowTest, AutorunOnlyInTheStoredFolder) {
+    // A folder name that makes "<temp>/rowK/<name>" fill the field exactly.
+    const std::string fills(kSettingsTextSize - (m_temp / "row0/").size(), 'c');
     const struct {
         const char* what;
         std::string stored;                // the folder text, under the row's folder
@@ -246,6 +248,9 @@ TEST_F(MainWindowTest, AutorunOnlyInTheStoredFolder) {
     } rows[] = {
         {"found", "music", {"music"}, "music"},
         {"gone", "gone", {"music"}, ""},
+        {"filling the field, so maybe cut", fills, {fills}, ""},
+        {"beside the same name with a blank", "amb", {"amb", "amb "}, "amb"},
+        {"ending in a blank", "amb ", {"amb "}, "amb "},
     };
     const std::string start = m_temp / "start";
     m_temp.Write("start/s_t.mp3", "s");
