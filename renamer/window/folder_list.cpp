@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -44,6 +45,8 @@ std::string Join(const std::string& folder, const std::string& name) {
 QString Display(const std::string& bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
+
+bool IsReadableFolder(const std::string& path) { return std::unique_ptr<DIR, DirCloser>(opendir(path.c_str())) != nullptr; }
 
 // Indents each entry by its depth, the way a classic folder list draws its tree.
 class DepthDelegate : public QStyledItemDelegate {
@@ -102,6 +105,7 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new DepthDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    connect(this, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) { Choose(item); });
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::Open);
 }
 
@@ -116,12 +120,15 @@ bool FolderList::SetPath(const std::string& path) {
     if (normal.empty()) return false;
     const std::optional<std::vector<std::string>> subfolders = ReadSubfolders(normal);
     if (!subfolders) return false;
-    m_path = normal;
+    const bool changed = normal != m_path;
+    m_path = m_open = normal;
     Fill(*subfolders);
+    if (changed) emit chosenFolderChanged();
     return true;
 }
 
 void FolderList::Fill(const std::vector<std::string>& subfolders) {
+    QSignalBlocker quiet(this);
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
@@ -133,31 +140,62 @@ void FolderList::Fill(const std::vector<std::string>& subfolders) {
         return item;
     };
 
-    // The chain from the root down to the current folder.
-    add(open, "/", "/", 0);
+    // The chain from the root down to the open folder.
+    QListWidgetItem* entry = add(open, "/", "/", 0);
+    QListWidgetItem* chosen = m_path == "/" ? entry : nullptr;
     int depth = 0;
     std::size_t start = 1;
-    while (start < m_path.size()) {
-        std::size_t end = m_path.find('/', start);
-        if (end == std::string::npos) end = m_path.size();
-        add(open, m_path.substr(start, end - start), m_path.substr(0, end), ++depth);
+    while (start < m_open.size()) {
+        std::size_t end = m_open.find('/', start);
+        if (end == std::string::npos) end = m_open.size();
+        entry = add(open, m_open.substr(start, end - start), m_open.substr(0, end), ++depth);
+        if (m_open.substr(0, end) == m_path) chosen = entry;
         start = end + 1;
     }
-    QListWidgetItem* current = item(count() - 1);
-    for (const std::string& name : subfolders) add(closed, name, Join(m_path, name), depth + 1);
+    QListWidgetItem* const openEntry = entry;
+    for (const std::string& name : subfolders) {
+        entry = add(closed, name, Join(m_open, name), depth + 1);
+        if (EntryPath(entry) == m_path) chosen = entry;
+    }
+    // When the chosen folder went away, the open one is chosen instead, so
+    // the highlight never stands on a folder the run would not use.
+    const bool lost = chosen == nullptr;
+    setCurrentItem(lost ? openEntry : chosen);
+    scrollToItem(currentItem());
+    quiet.unblock();
+    if (lost) {
+        m_path = m_open;
+        emit chosenFolderChanged();
+        emit pathChanged();
+    }
+}
 
-    setCurrentItem(current);
-    scrollToItem(current);
+void FolderList::Refresh() {
+    if (const auto subfolders = ReadSubfolders(m_open)) Fill(*subfolders);
+}
+
+void FolderList::Choose(QListWidgetItem* item) {
+    if (item == nullptr) return;
+    const std::string target = EntryPath(item);
+    if (target == m_path) return;
+    if (!IsReadableFolder(target)) {
+        // The folder went away or became unreadable: it is not chosen, and the
+        // list shows what is there now, the chosen folder still highlighted.
+        QTimer::singleShot(0, this, [this] { Refresh(); });
+        return;
+    }
+    m_path = target;
+    emit chosenFolderChanged();
+    emit pathChanged();
 }
 
 void FolderList::Open(QListWidgetItem* item) {
     if (item == nullptr) return;
+    Choose(item);
     const std::string target = EntryPath(item);
-    if (target == m_path) return;
-    if (SetPath(target)) {
-        emit pathChanged();
-    } else if (const auto subfolders = ReadSubfolders(m_path)) {
-        // The folder went away or became unreadable: show what is there now.
+    if (target != m_path || target == m_open) return;
+    if (const auto subfolders = ReadSubfolders(target)) {
+        m_open = target;
         Fill(*subfolders);
     }
 }

@@ -16,35 +16,45 @@ std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path);
 // normal, without a trailing "/" except for the root itself.
 std::string NormalFolderPath(const std::string& path);
 
-// A classic folder list: the root, each folder down to the current one (open
-// folders), then the current folder's subfolders (closed folders), indented
-// by depth. Double click or Enter opens the highlighted folder; the arrow keys
-// only move the highlight. Paths are bytes; names are decoded for display only.
+// A classic folder list: the root, each folder down to the open one (open
+// folders), then the open folder's subfolders (closed folders), indented by
+// depth. As in a file manager's folder tree, the highlighted entry is always
+// the chosen folder, Path(): a click or the arrow keys choose a folder, and a
+// double click or Enter also opens it to show its subfolders. Paths are
+// bytes; names are decoded for display only.
 class FolderList : public QListWidget {
     Q_OBJECT
 
 public:
     explicit FolderList(QWidget* parent = nullptr);
 
+    // The chosen folder, the highlighted entry.
     const std::string& Path() const { return m_path; }
-    // Moves the list to `path`. False, changing nothing, when it is not a
+    // Opens and chooses `path`. False, changing nothing, when it is not a
     // folder that can be read.
     bool SetPath(const std::string& path);
     // The path an entry of the list stands for.
     static std::string EntryPath(const QListWidgetItem* item);
 
 signals:
-    // The user opened another folder; Path() is the new one.
+    // The user chose another folder; Path() is the new one.
     void pathChanged();
+    // Path() changed, by the user or by SetPath.
+    void chosenFolderChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void Choose(QListWidgetItem* item);
     void Open(QListWidgetItem* item);
+    // Shows the chain down to m_open and its subfolders, highlighting m_path.
     void Fill(const std::vector<std::string>& subfolders);
+    // Shows the open folder as it is now, after a folder went away.
+    void Refresh();
 
-    std::string m_path;
+    std::string m_path;  // the chosen folder
+    std::string m_open;  // the folder whose subfolders are shown
 };
 
 }  // namespace nomvary

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPushButton>
@@ -92,6 +93,13 @@ void MainWindow::CreateControls() {
     m_dir1 = new FolderList(this);
     m_dir1->setObjectName(QStringLiteral("Dir1"));
     m_dir1->setAccessibleName(QStringLiteral("Folder"));
+    // The folder a run would rename in stays in sight, whatever the list
+    // shows.
+    connect(m_dir1, &FolderList::chosenFolderChanged, this, [this] {
+        const std::string& path = m_dir1->Path();
+        setWindowTitle(QStringLiteral("Nomvary - ") +
+                       QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    });
 
     m_command1 = new QPushButton(QStringLiteral("RUN"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));

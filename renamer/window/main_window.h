@@ -17,7 +17,8 @@ namespace nomvary {
 
 class FolderList;
 
-// The window `Mainform`, captioned "Nomvary". Each control's object name is
+// The window `Mainform`, captioned "Nomvary - " and the folder a run would
+// rename in. Each control's object name is
 // its control name: "Drive1", "Dir1", "Command1", "Command2", "autorunbox",
 // "capcheck", "capsubcheck", "featcheck", "vscheck". Members of a control
 // array are named after the array and their index ("Frame1_0", "Frame1_1",

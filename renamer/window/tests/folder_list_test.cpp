@@ -44,24 +44,28 @@ TEST(FolderList, ShowsTheChainThenTheSubfoldersAndRefusesNonFolders) {
         EXPECT_EQ(EntryPaths(list), expected);
     }
 
-    // Arrows only move the highlight; Enter opens; a vanished folder is not
-    // entered and drops out of the list.
+    // The highlight is the chosen folder: the arrows choose without opening,
+    // Enter opens; a vanished folder is not chosen and drops out of the list.
     int changes = 0;
     QObject::connect(&list, &FolderList::pathChanged, [&changes] { ++changes; });
     QTest::keyClick(&list, Qt::Key_Down);
     QTest::keyClick(&list, Qt::Key_Down);
-    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(list.Path(), root + "/b");
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(EntryPaths(list), expected);
     QTest::keyClick(&list, Qt::Key_Return);
     EXPECT_EQ(list.Path(), root + "/b");
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(EntryPaths(list).back(), root + "/b/inner");
+    EXPECT_EQ(changes, 2);
     ASSERT_TRUE(list.SetPath(root));
     std::filesystem::remove(temp / "c");
     list.setCurrentRow(current + 3);
-    QTest::keyClick(&list, Qt::Key_Enter);
+    QTest::qWait(1);
     EXPECT_EQ(list.Path(), root);
+    EXPECT_EQ(FolderList::EntryPath(list.currentItem()), root);
     const std::vector<std::string> after = EntryPaths(list);
     EXPECT_EQ(std::count(after.begin(), after.end(), root + "/c"), 0);
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(changes, 2);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaultsInTabOrder) {
             m_temp.Write("prog/nomvary.ini/keep.txt", "precious");
         }
         MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
-        EXPECT_EQ(window.windowTitle(), "Nomvary");
+        EXPECT_EQ(window.windowTitle().toStdString(), "Nomvary - " + window.Dir1()->Path());
         EXPECT_TRUE(Find<QRadioButton>(window, "blankopt_0")->isChecked());
         EXPECT_TRUE(Find<QRadioButton>(window, "fnamopt_0")->isChecked());
         for (const char* box : {"autorunbox", "capcheck", "capsubcheck", "featcheck", "vscheck"}) {
@@ -273,6 +273,37 @@ TEST_F(MainWindowTest, AutorunOnlyInTheStoredFolder) {
         EXPECT_TRUE(std::filesystem::exists(start + "/s_t.mp3"));
         window.close();
     }
+}
+
+// The highlighted folder is the one RUN renames in, and the title names it.
+TEST_F(MainWindowTest, RunRenamesInTheHighlightedFolder) {
+    m_temp.WriteAll({{"A/a_1.mp3", "a"}, {"A/sub/s_1.mp3", "s"}});
+    WriteSettings(Record("A [t]", m_temp / "A", {}));
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
+    ShowActive(window);
+    FolderList* list = window.Dir1();
+    const struct {
+        const char* what;
+        std::function<void()> choose;
+        std::string folder;  // chosen, under the temporary folder
+        testkit::Files after;
+    } rows[] = {
+        {"a click on a subfolder",
+         [list] {
+             const QPoint sub = list->visualItemRect(list->item(list->currentRow() + 1)).center();
+             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, sub);
+         },
+         "A/sub", {{"a_1.mp3", "a"}, {"sub", "<dir>"}}},
+        {"the up arrow back", [list] { QTest::keyClick(list, Qt::Key_Up); }, "A", {{"a 1.mp3", "a"}, {"sub", "<dir>"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.choose();
+        EXPECT_EQ(window.windowTitle().toStdString(), "Nomvary - " + m_temp / row.folder);
+        QTest::mouseClick(Find<QPushButton>(window, "Command1"), Qt::LeftButton);
+        EXPECT_EQ(m_temp.Contents("A"), row.after);
+    }
+    EXPECT_EQ(m_temp.Contents("A/sub"), (testkit::Files{{"s 1.mp3", "s"}}));
 }
 
 // The real Yes/No box, answered with Enter: Yes is its default button.
