@@ -108,29 +108,10 @@ std::unique_ptr<DIR, DirCloser> OpenEntries(int folder) {
     return dir;
 }
 
-// Whether `newName`, which differs from `oldName` only in letter case, finds
-// the old file itself: the folder holds no other entry spelt like it. Inode
-// numbers cannot tell, since a FUSE file system may number each spelling of a
-// name apart.
-bool CaseVariantOfItself(int folder, const std::string& oldName, const std::string& newName) {
-    if (!EqualIgnoringAsciiCase(oldName, newName)) {
-        return false;
-    }
-    const std::unique_ptr<DIR, DirCloser> dir = OpenEntries(folder);
-    if (!dir) {
-        return false;
-    }
-    bool sawOld = false;
-    errno = 0;
-    while (const dirent* entry = readdir(dir.get())) {
-        const std::string_view name(entry->d_name);
-        if (name == oldName) {
-            sawOld = true;
-        } else if (EqualIgnoringAsciiCase(name, newName)) {
-            return false;
-        }
-    }
-    return errno == 0 && sawOld;
+std::string FoldedAscii(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = static_cast<char>(LowerAscii(static_cast<unsigned char>(c)));
+    return folded;
 }
 
 // On a case-insensitive file system the new name of a case-only rename finds
@@ -179,6 +160,47 @@ void PosixFileSystem::CloseListing() {
     }
     m_listing.clear();
     m_nextName = 0;
+    m_indexed = false;
+    m_entries.clear();
+    m_folded.clear();
+}
+
+bool PosixFileSystem::CaseVariantOfItself(const std::string& oldName, const std::string& newName) {
+    if (!EqualIgnoringAsciiCase(oldName, newName)) {
+        return false;
+    }
+    if (!m_indexed) {
+        const std::unique_ptr<DIR, DirCloser> dir = OpenEntries(WorkingFolderFd());
+        if (!dir) {
+            return false;
+        }
+        errno = 0;
+        while (const dirent* entry = readdir(dir.get())) {
+            m_entries.emplace(entry->d_name);
+            ++m_folded[FoldedAscii(entry->d_name)];
+        }
+        if (errno != 0) {
+            m_entries.clear();
+            m_folded.clear();
+            return false;
+        }
+        m_indexed = true;
+    }
+    const auto spellings = m_folded.find(FoldedAscii(newName));
+    return m_entries.count(oldName) != 0 && spellings != m_folded.end() && spellings->second == 1;
+}
+
+void PosixFileSystem::NoteRenamed(const std::string& oldName, const std::string& newName) {
+    if (!m_indexed) {
+        return;
+    }
+    if (m_entries.erase(oldName) != 0) {
+        const auto old = m_folded.find(FoldedAscii(oldName));
+        if (old != m_folded.end() && --old->second == 0) m_folded.erase(old);
+    }
+    if (m_entries.insert(newName).second) {
+        ++m_folded[FoldedAscii(newName)];
+    }
 }
 
 int PosixFileSystem::WorkingFolderFd() const { return m_listingFd >= 0 ? m_listingFd : AT_FDCWD; }
@@ -242,11 +264,13 @@ bool PosixFileSystem::RenameFile(const std::string& oldName, const std::string& 
     }
     const int folder = WorkingFolderFd();
     if (RenameNoReplace(folder, oldName.c_str(), newName.c_str()) == 0) {
+        NoteRenamed(oldName, newName);
         return true;
     }
     int error = errno;
-    if (error == EEXIST && CaseVariantOfItself(folder, oldName, newName)) {
+    if (error == EEXIST && CaseVariantOfItself(oldName, newName)) {
         if (RenameCaseOnly(folder, oldName, newName) == 0) {
+            NoteRenamed(oldName, newName);
             return true;
         }
         error = errno;
@@ -255,13 +279,12 @@ bool PosixFileSystem::RenameFile(const std::string& oldName, const std::string& 
     return false;
 }
 
-bool PosixFileSystem::NameTaken(const std::string& oldName, const std::string& newName) const {
-    const int folder = WorkingFolderFd();
+bool PosixFileSystem::NameTaken(const std::string& oldName, const std::string& newName) {
     struct stat info {};
-    if (fstatat(folder, newName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fstatat(WorkingFolderFd(), newName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno != ENOENT;
     }
-    return !CaseVariantOfItself(folder, oldName, newName);
+    return !CaseVariantOfItself(oldName, newName);
 }
 
 std::string PosixFileSystem::ProgramFolder() {

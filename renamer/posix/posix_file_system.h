@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "file_system.h"
@@ -52,7 +54,7 @@ public:
     // True when renaming `oldName` to `newName` in the listed folder would
     // meet another file already holding the new name (a preview check; the
     // rename itself never relies on it).
-    bool NameTaken(const std::string& oldName, const std::string& newName) const;
+    bool NameTaken(const std::string& oldName, const std::string& newName);
 
 protected:
     // The folder descriptor renames and look-ups act on.
@@ -60,11 +62,25 @@ protected:
 
 private:
     void CloseListing();
+    // Whether `newName`, which differs from `oldName` only in letter case,
+    // finds the old file itself: the folder holds `oldName` and no other
+    // entry spelt like it. Inode numbers cannot tell, since a FUSE file
+    // system may number each spelling of a name apart.
+    bool CaseVariantOfItself(const std::string& oldName, const std::string& newName);
+    // Notes a rename this object made in the entries index, if there is one.
+    void NoteRenamed(const std::string& oldName, const std::string& newName);
 
     int m_listingFd = -1;
     std::vector<std::string> m_listing;
     std::size_t m_nextName = 0;
     int m_lastRenameError = 0;
+    // Every entry of the listed folder, by exact name and by name with its
+    // ASCII letters lowered (with how many entries share it). Read on the
+    // first case-only question of a listing, kept by our own renames, so a
+    // folder of many such questions is read once, not once per file.
+    bool m_indexed = false;
+    std::unordered_set<std::string> m_entries;
+    std::unordered_map<std::string, int> m_folded;
 };
 
 }  // namespace nomvary

@@ -95,6 +95,8 @@ TEST(PosixRenameTest, Runs) {
         {"collision", {{"a_b.mp3", "1"}, {"a b.mp3", "2"}, {"c_d.mp3", "3"}}, false, "1 file renamed.",
          {{"a_b.mp3", "1"}, {"a b.mp3", "2"}, {"c d.mp3", "3"}}},
         {"case only", {{"SONG.MP3", "s"}}, false, "1 file renamed.", {{"SONG.mp3", "s"}}},
+        {"case only beside its other spelling", {{"T1.MP3", "1"}, {"T1.mp3", "2"}, {"T2.MP3", "3"}}, false,
+         "1 file renamed.", {{"T1.MP3", "1"}, {"T1.mp3", "2"}, {"T2.mp3", "3"}}},
         {"bytes", {{"\xFF\xFE_song\x80.mp3", "b"}}, true, "1 file renamed.", {{"\xFF\xFE Song\x80.mp3", "b"}}},
     };
     for (const auto& row : rows) {
