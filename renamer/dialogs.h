@@ -1,8 +1,19 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 
 namespace nomvary {
+
+// How far a run has come, shown to the user; see Dialogs::StartProgress.
+class RunProgress {
+public:
+    virtual ~RunProgress() = default;
+    // `done` of `total` files are through. False once the user asked the
+    // run to stop.
+    virtual bool Advance(std::size_t done, std::size_t total) = 0;
+};
 
 // The window's modal boxes and its event loop.
 class Dialogs {
@@ -17,6 +28,12 @@ public:
     virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
     // Ends the program at once; no further handler runs.
     virtual void EndProgram() = 0;
+    // Starts the progress of a run that begins now. Nothing shows until the
+    // run has lasted about half a second; then a modal box says "N of M
+    // files" and offers Cancel, and the window keeps painting while its
+    // controls take no input. The box goes with the answered object, which
+    // is never null.
+    virtual std::unique_ptr<RunProgress> StartProgress() = 0;
 };
 
 }  // namespace nomvary

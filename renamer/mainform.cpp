@@ -41,8 +41,9 @@ void Mainform::RenameFolder() {
 
     m_platform.files.SetCurrentFolder(m_values.folderPath);
     m_values.filePattern = m_values.allFiles ? "*.*" : "*.mp3";
-    // The only point where a second click on "RUN" can come in; `running`
-    // turns it away.
+    // The one point where a second click on "RUN" can come in; `running`
+    // turns it away. (A long run's progress box handles events too, but it is
+    // modal: no click reaches the window then.)
     m_platform.dialogs.ProcessPendingEvents();
 
     if (!m_values.folderPath.empty() && m_values.folderPath.back() == m_platform.files.FolderSeparator()) {
@@ -56,7 +57,14 @@ void Mainform::RenameFolder() {
     options.capsubcheck = m_platform.controls.IsChecked(CheckBox::capsubcheck);
     options.featcheck = featcheck;
     options.vscheck = vscheck;
-    const RenameReport report = RenameMatchingFiles(m_platform.files, m_values.folderPath, m_values.filePattern, options);
+    // The options are read; the progress box goes before the summary shows.
+    RenameReport report;
+    {
+        const std::unique_ptr<RunProgress> progress = m_platform.dialogs.StartProgress();
+        RenameHooks hooks;
+        hooks.advance = [&progress](std::size_t done, std::size_t total) { return progress->Advance(done, total); };
+        report = RenameMatchingFiles(m_platform.files, m_values.folderPath, m_values.filePattern, options, hooks);
+    }
 
     m_values.running = false;
 

@@ -13,13 +13,21 @@ std::string RenameSummary(std::int32_t count) {
 }
 
 RenameReport RenameMatchingFiles(FileSystem& files, const std::string& folder, const std::string& pattern,
-                                 const RenameOptions& options, const RenameListener& listener) {
+                                 const RenameOptions& options, const RenameHooks& hooks) {
     const char separator = files.FolderSeparator();
     const bool rooted = !folder.empty() && folder.back() == separator;
+    // The whole listing first: the count of files is what a long run's
+    // progress is measured against.
+    std::vector<std::string> names;
+    for (std::string name = files.ListMatchingNames(rooted ? folder + pattern : folder + separator + pattern);
+         !name.empty(); name = files.ListMatchingNames()) {
+        names.push_back(std::move(name));
+    }
+
     RenameReport report;
     RenameAttempt attempt;
-    attempt.oldName = files.ListMatchingNames(rooted ? folder + pattern : folder + separator + pattern);
-    while (!attempt.oldName.empty()) {
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        attempt.oldName = std::move(names[k]);
         attempt.newName = TransformName(attempt.oldName, options);
         if (attempt.newName != attempt.oldName) {
             if (files.RenameFile(attempt.oldName, attempt.newName)) {
@@ -29,11 +37,13 @@ RenameReport RenameMatchingFiles(FileSystem& files, const std::string& folder, c
                 attempt.error = files.LastRenameError();
                 report.failures.push_back(attempt);
             }
-            if (listener) {
-                listener(attempt);
+            if (hooks.tried) {
+                hooks.tried(attempt);
             }
         }
-        attempt.oldName = files.ListMatchingNames();
+        if (hooks.advance && !hooks.advance(k + 1, names.size())) {
+            break;
+        }
     }
     return report;
 }

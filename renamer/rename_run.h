@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,15 +29,21 @@ struct RenameReport {
     std::vector<RenameAttempt> failures;
 };
 
-// Hears of each rename as it is tried, succeeded or failed.
-using RenameListener = std::function<void(const RenameAttempt&)>;
+// What a caller hears during a run; either may be empty.
+struct RenameHooks {
+    // Each rename as it is tried, succeeded or failed.
+    std::function<void(const RenameAttempt&)> tried;
+    // After each listed file: `done` of `total` are through. Answering false
+    // stops the run there.
+    std::function<bool(std::size_t done, std::size_t total)> advance;
+};
 
 // The batch run itself: lists the files of `folder` that match `pattern`,
-// computes each new name with TransformName and renames the file when the
-// name changes, one file at a time. A name already in its final form is not
-// tried. `folder` may end in the separator (a drive or file-system root).
+// then computes each new name with TransformName and renames the file when
+// the name changes, one file at a time. A name already in its final form is
+// not tried. `folder` may end in the separator (a drive or file-system root).
 // Every failure is skipped; a listing that cannot start renames nothing.
 RenameReport RenameMatchingFiles(FileSystem& files, const std::string& folder, const std::string& pattern,
-                                 const RenameOptions& options, const RenameListener& listener = {});
+                                 const RenameOptions& options, const RenameHooks& hooks = {});
 
 }  // namespace nomvary

@@ -147,8 +147,10 @@ int main(int argc, char** argv) {
     DryRunFileSystem dryRun;
     PosixFileSystem real;
     FileSystem& files = choices.dryRun ? static_cast<FileSystem&>(dryRun) : real;
+    RenameHooks hooks;
+    hooks.tried = report;
     const RenameReport result =
-        RenameMatchingFiles(files, *folder, choices.allFiles ? "*.*" : "*.mp3", options, report);
+        RenameMatchingFiles(files, *folder, choices.allFiles ? "*.*" : "*.mp3", options, hooks);
 
     if (choices.dryRun) {
         const int count = result.count;

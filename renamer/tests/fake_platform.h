@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -49,6 +50,16 @@ public:
     }
     void ShowMessage(const std::string& text, const std::string& title) override { shown.emplace_back(text, title); }
     void EndProgram() override { ended = true; }
+    // A run's progress: notes how far it came, asks to stop after `cancelAfter` files.
+    std::size_t cancelAfter = SIZE_MAX, advanced = 0;
+    std::unique_ptr<RunProgress> StartProgress() override {
+        struct Progress : RunProgress {
+            FakeControls& fake;
+            explicit Progress(FakeControls& owner) : fake(owner) {}
+            bool Advance(std::size_t done, std::size_t) override { return (fake.advanced = done) < fake.cancelAfter; }
+        };
+        return std::make_unique<Progress>(*this);
+    }
 
     std::string DriveText() override { return drive; }
     bool SetDriveText(const std::string& text) override {

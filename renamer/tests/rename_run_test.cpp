@@ -38,6 +38,7 @@ TEST(RenameFolderTest, Runs) {
         const char* folder;
         Names after;
         const char* summary;
+        std::size_t cancelAfter = SIZE_MAX;  // Cancel pressed after this many files
     } rows[] = {
         {"two of three", {"a_b.mp3", "C D.mp3", "e_f.mp3"}, false, false, "/music", {"a b.mp3", "C D.mp3", "e f.mp3"},
          "2 files renamed."},
@@ -49,6 +50,8 @@ TEST(RenameFolderTest, Runs) {
         {"refused", {"a_1.mp3", "b_2.mp3", "c_3.mp3"}, false, false, "/music", {"a 1.mp3", "b_2.mp3", "c 3.mp3"},
          "2 files renamed."},
         {"missing folder", {"a_b.mp3"}, false, false, "/gone", {"a_b.mp3"}, "No files were renamed."},
+        {"cancelled", {"a_1.mp3", "b.mp3", "c_3.mp3", "d_4.mp3"}, false, false, "/music",
+         {"a 1.mp3", "b.mp3", "c 3.mp3", "d_4.mp3"}, "2 files renamed.", 3},
     };
     for (const auto& row : rows) {
         Form f(row.folder, row.allFiles);
@@ -57,6 +60,7 @@ TEST(RenameFolderTest, Runs) {
         platform.files = row.files;
         platform.refused = {"b_2.mp3"};
         platform.checks[static_cast<int>(CheckBox::capcheck)] = row.capcheck;
+        platform.cancelAfter = row.cancelAfter;
         f.form.RenameFolder();
         EXPECT_EQ(platform.files, row.after) << row.what;
         ASSERT_EQ(platform.asked.size(), 1u) << row.what;

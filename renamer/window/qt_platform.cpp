@@ -2,10 +2,15 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QRadioButton>
 
 #include <dirent.h>
+
+#include <algorithm>
+#include <climits>
 
 #include "drive_list.h"
 #include "folder_list.h"
@@ -35,7 +40,50 @@ bool IsReadableFolder(const std::string& path) {
     return true;
 }
 
+// Shows nothing for the first half second of a run; then a modal box with
+// "N of M files" and Cancel. While it shows, the run lets the application
+// handle its events every few files' worth of time, so the window keeps
+// painting and Cancel is heard; the box's modality keeps input away from the
+// controls.
+class QtRunProgress : public RunProgress {
+public:
+    explicit QtRunProgress(QWidget* window) : m_window(window) { m_clock.start(); }
+
+    bool Advance(std::size_t done, std::size_t total) override {
+        constexpr qint64 kShowAfterMs = 500;
+        constexpr qint64 kUpdateEveryMs = 40;
+        const qint64 now = m_clock.elapsed();
+        if (!m_box) {
+            if (now < kShowAfterMs) return true;
+            m_box = std::make_unique<QProgressDialog>(m_window);
+            m_box->setWindowTitle(QStringLiteral("Nomvary"));
+            m_box->setWindowModality(Qt::ApplicationModal);
+            m_box->setCancelButtonText(QStringLiteral("Cancel"));
+            m_box->setAutoReset(false);
+            m_box->setAutoClose(false);
+            m_box->setMinimumDuration(0);
+            m_box->setRange(0, static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
+            m_box->show();
+        } else if (now - m_shownAt < kUpdateEveryMs && done < total) {
+            return true;
+        }
+        m_shownAt = now;
+        m_box->setLabelText(QStringLiteral("%1 of %2 files").arg(done).arg(total));
+        // A shown modal box handles the pending events here.
+        m_box->setValue(static_cast<int>(std::min<std::size_t>(done, INT_MAX)));
+        return !m_box->wasCanceled();
+    }
+
+private:
+    QWidget* m_window;
+    QElapsedTimer m_clock;
+    qint64 m_shownAt = 0;
+    std::unique_ptr<QProgressDialog> m_box;
+};
+
 }  // namespace
+
+std::unique_ptr<RunProgress> QtDialogs::StartProgress() { return std::make_unique<QtRunProgress>(m_window); }
 
 void QtDialogs::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 

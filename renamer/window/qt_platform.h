@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,7 @@ public:
     // Marks the window as ended, so neither a queued event nor the close
     // that follows reaches a handler, and leaves the event loop.
     void EndProgram() override;
+    std::unique_ptr<RunProgress> StartProgress() override;
 
 private:
     MainWindow* m_window = nullptr;

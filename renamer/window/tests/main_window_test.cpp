@@ -6,11 +6,14 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include <QCheckBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QTest>
 
@@ -30,11 +33,17 @@ namespace {
 
 using Asked = std::pair<std::string, std::string>;
 
-// The real file system with the program folder redirected.
+// The real file system with the program folder redirected, and as slow to
+// rename as a test wants.
 class TestFiles : public PosixFileSystem {
 public:
     std::string ProgramFolder() override { return m_programFolder; }
+    bool RenameFile(const std::string& oldName, const std::string& newName) override {
+        std::this_thread::sleep_for(m_renameTakes);
+        return PosixFileSystem::RenameFile(oldName, newName);
+    }
     std::string m_programFolder;
+    std::chrono::milliseconds m_renameTakes{0};
 };
 
 // The real Qt boxes unless `m_realBoxes` is off: then they answer at once.
@@ -304,6 +313,43 @@ TEST_F(MainWindowTest, RunRenamesInTheHighlightedFolder) {
         EXPECT_EQ(m_temp.Contents("A"), row.after);
     }
     EXPECT_EQ(m_temp.Contents("A/sub"), (testkit::Files{{"s 1.mp3", "s"}}));
+}
+
+// A run longer than half a second shows its progress in a modal box: the
+// controls take no clicks meanwhile, and Cancel stops the run after the file
+// at hand, the summary counting what was renamed.
+TEST_F(MainWindowTest, ALongRunShowsItsProgressAndCancelStopsIt) {
+    constexpr int kFiles = 30;
+    for (int k = 0; k < kFiles; ++k) m_temp.Write("A/f_" + std::to_string(k) + ".mp3", "x");
+    WriteSettings(Record("A [t]", m_temp / "A", {}));
+    m_files.m_renameTakes = std::chrono::milliseconds(50);
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
+    ShowActive(window);
+    QString label;
+    bool capcheckTookAClick = true;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) return;
+        poll.stop();
+        label = box->labelText();
+        // Through the window system, as a user's click comes.
+        QCheckBox* capcheck = Find(window, "capcheck");
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, capcheck->mapTo(&window, capcheck->rect().center()));
+        capcheckTookAClick = Find(window, "capcheck")->isChecked();
+        QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    poll.start(10);
+    QTest::mouseClick(Find<QPushButton>(window, "Command1"), Qt::LeftButton);
+
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[1-9][0-9]* of 30 files$")).match(label).hasMatch())
+        << label.toStdString();
+    EXPECT_FALSE(capcheckTookAClick);
+    int renamed = 0;
+    for (const auto& [name, bytes] : m_temp.Contents("A")) renamed += name.find(' ') != std::string::npos;
+    EXPECT_GT(renamed, 1);
+    EXPECT_LT(renamed, kFiles);
+    EXPECT_EQ(m_dialogs.m_asked, (std::vector<Asked>{{std::to_string(renamed) + " files renamed.\r\nExit now?", "done"}}));
 }
 
 // The real Yes/No box, answered with Enter: Yes is its default button.
