@@ -13,8 +13,9 @@ public:
     virtual ~SettingsFile() = default;
 
     // Opens `path` for reading and writing in binary mode, creating it empty
-    // when it does not exist; the position starts at 0. A file that was open
-    // is closed first. False on failure.
+    // when it does not exist; a file that may be read but not written is
+    // opened for reading only, and writing it then fails. The position starts
+    // at 0. A file that was open is closed first. False on failure.
     virtual bool OpenSettingsFile(const std::string& path) = 0;
     virtual bool IsSettingsFileOpen() const = 0;
     // Reads up to `size` bytes at the current position, which advances.

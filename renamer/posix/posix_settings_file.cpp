@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nomvary {
@@ -23,6 +24,16 @@ bool PosixSettingsFile::OpenSettingsFile(const std::string& path) {
     }
     // No O_TRUNC: a longer file keeps its bytes past the record.
     m_fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        // A file we may read but not write still holds the user's choices;
+        // writing it then fails and changes nothing.
+        m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat info {};
+        if (m_fd >= 0 && (fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+            close(m_fd);
+            m_fd = -1;
+        }
+    }
     m_offset = 0;
     return m_fd >= 0;
 }
