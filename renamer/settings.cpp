@@ -91,7 +91,7 @@ bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) 
     if (!platform.files.SetCurrentFolder(platform.files.ProgramFolder())) {
         return false;
     }
-    if (!file.OpenSettingsFile(SettingsFilePath(platform.files))) {
+    if (!file.OpenSettingsFile(file.ChooseSettingsPath(SettingsFilePath(platform.files)))) {
         return false;
     }
 
@@ -155,7 +155,7 @@ void SaveSettings(const Platform& platform) {
     SettingsFile& file = platform.settingsFile;
     Controls& controls = platform.controls;
     CloseSettingsFile(file);
-    if (!file.OpenSettingsFile(SettingsFilePath(platform.files))) {
+    if (!file.OpenSettingsFile(file.ChooseSettingsPath(SettingsFilePath(platform.files)))) {
         return;
     }
 

@@ -17,7 +17,9 @@ inline constexpr std::size_t kSettingsTextSize = 256;
 inline constexpr std::size_t kSettingsRecordSize = 519;
 inline constexpr const char* kSettingsFileName = "nomvary.ini";
 
-// The settings file's path: the program folder, a separator, "nomvary.ini".
+// The settings file's path in the program folder: the program folder, a
+// separator, "nomvary.ini"; empty without a program folder. Where the file
+// cannot be kept there, SettingsFile::ChooseSettingsPath picks another place.
 std::string SettingsFilePath(FileSystem& files);
 
 // Reads the settings file into the controls and the window-level values.

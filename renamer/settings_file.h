@@ -12,6 +12,14 @@ class SettingsFile {
 public:
     virtual ~SettingsFile() = default;
 
+    // The file the settings live in, given `inProgramFolder`, the settings
+    // file in the program's folder (empty when there is no such folder):
+    // that file when it exists or its folder can take a new file; otherwise
+    // the file of that name in the user's configuration folder for the
+    // program, which is made when missing. Answers `inProgramFolder` when
+    // there is no configuration folder either.
+    virtual std::string ChooseSettingsPath(const std::string& inProgramFolder) = 0;
+
     // Opens `path` for reading and writing in binary mode, creating it empty
     // when it does not exist; a file that may be read but not written is
     // opened for reading only, and writing it then fails. The position starts

@@ -1,10 +1,14 @@
 #include "posix_settings_file.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "settings.h"
 
 namespace nomvary {
 
@@ -12,6 +16,33 @@ PosixSettingsFile::~PosixSettingsFile() {
     if (m_fd >= 0) {
         close(m_fd);
     }
+}
+
+std::string PosixSettingsFile::ChooseSettingsPath(const std::string& inProgramFolder) {
+    const std::size_t slash = inProgramFolder.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string folder = slash == 0 ? "/" : inProgramFolder.substr(0, slash);
+        if (access(inProgramFolder.c_str(), F_OK) == 0 || access(folder.c_str(), W_OK) == 0) {
+            return inProgramFolder;
+        }
+    }
+    // A program installed system-wide sits in a folder its users cannot
+    // write: their choices go where each user keeps a program's settings.
+    std::filesystem::path config;
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (configHome != nullptr && configHome[0] == '/') {
+        config = configHome;
+    } else if (home != nullptr && home[0] == '/') {
+        config = std::filesystem::path(home) / ".config";
+    } else {
+        return inProgramFolder;
+    }
+    config /= "nomvary";
+    std::error_code ignored;
+    std::filesystem::create_directories(config, ignored);
+    const std::string name = slash == std::string::npos ? kSettingsFileName : inProgramFolder.substr(slash + 1);
+    return (config / name).native();
 }
 
 bool PosixSettingsFile::OpenSettingsFile(const std::string& path) {

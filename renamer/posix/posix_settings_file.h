@@ -11,7 +11,9 @@
 namespace nomvary {
 
 // The settings file on a POSIX file system, read and written at an offset of
-// its own. Closes a file left open when it goes.
+// its own. Closes a file left open when it goes. The user's configuration
+// folder is $XDG_CONFIG_HOME/nomvary, or ~/.config/nomvary when that is not
+// set to an absolute path.
 class PosixSettingsFile : public SettingsFile {
 public:
     PosixSettingsFile() = default;
@@ -19,6 +21,7 @@ public:
     PosixSettingsFile(const PosixSettingsFile&) = delete;
     PosixSettingsFile& operator=(const PosixSettingsFile&) = delete;
 
+    std::string ChooseSettingsPath(const std::string& inProgramFolder) override;
     bool OpenSettingsFile(const std::string& path) override;
     bool IsSettingsFileOpen() const override { return m_fd >= 0; }
     std::optional<std::size_t> ReadSettingsFile(char* buffer, std::size_t size) override;

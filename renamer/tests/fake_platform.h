@@ -144,6 +144,7 @@ public:
     int LastRenameError() const override { return m_error; }
     std::string ProgramFolder() override { return programFolder; }
 
+    std::string ChooseSettingsPath(const std::string& inProgramFolder) override { return inProgramFolder; }
     bool OpenSettingsFile(const std::string& path) override {
         ++opens;
         if (openFails || path != programFolder + "/nomvary.ini") return false;

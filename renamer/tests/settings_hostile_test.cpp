@@ -1,6 +1,8 @@
 // Settings files on the real file system that the program may not write, or
 // that are not files at all: the window's logic reads what it may and opens
-// with its designed defaults otherwise, and closing it loses nothing.
+// with its designed defaults otherwise, and closing it loses nothing. A
+// program folder that cannot hold the file leaves it to the user's
+// configuration folder.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -46,17 +48,23 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 
 TEST(SettingsHostileTest, SettingsTheProgramMayNotWrite) {
     const fs::perms readOnlyFolder = fs::perms::owner_read | fs::perms::owner_exec;
+    const std::string record = std::string(2 * kSettingsTextSize, ' ') + std::string(7, '\1');
     const struct {
         const char* what;
         const char* file;  // "record" (every option on), "folder" (one holding a file) or "" (none)
         fs::perms filePerms, folderPerms;
-        bool showsStored;  // else the designed defaults
+        bool showsStored;    // else the designed defaults
+        bool inConfig;       // the configuration folder holds a record at the start
+        bool savedInConfig;  // closing saves the controls' record there
     } rows[] = {
-        {"folder in place of the file", "folder", fs::perms::owner_all, fs::perms::owner_all, false},
-        {"unreadable file", "record", fs::perms::none, fs::perms::owner_all, false},
-        {"write-only file", "record", fs::perms::owner_write, fs::perms::owner_all, false},
-        {"read-only file", "record", fs::perms::owner_read, fs::perms::owner_all, true},
-        {"read-only file in a read-only folder", "record", fs::perms::owner_read, readOnlyFolder, true},
+        {"folder in place of the file", "folder", fs::perms::owner_all, fs::perms::owner_all, false, true, false},
+        {"unreadable file", "record", fs::perms::none, fs::perms::owner_all, false, false, false},
+        {"write-only file", "record", fs::perms::owner_write, fs::perms::owner_all, false, false, false},
+        {"read-only file", "record", fs::perms::owner_read, fs::perms::owner_all, true, false, false},
+        {"read-only file in a read-only folder", "record", fs::perms::owner_read, readOnlyFolder, true, true, false},
+        {"no file in a read-only folder", "", fs::perms::none, readOnlyFolder, false, false, true},
+        {"no file in a read-only folder, one in the configuration folder", "", fs::perms::none, readOnlyFolder,
+         true, true, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -66,16 +74,21 @@ TEST(SettingsHostileTest, SettingsTheProgramMayNotWrite) {
         if (file == "folder") {
             temp.Write("prog/nomvary.ini/keep.txt", "precious");
         } else if (file == "record") {
-            temp.Write("prog/nomvary.ini", std::string(2 * kSettingsTextSize, ' ') + std::string(7, '\1'));
+            temp.Write("prog/nomvary.ini", record);
             fs::permissions(settings, row.filePerms);
+        } else {
+            fs::create_directories(program);
         }
+        const fs::path config = temp.Path() / "config/nomvary/nomvary.ini";
+        if (row.inConfig) temp.Write("config/nomvary/nomvary.ini", record);
         fs::permissions(program, row.folderPerms);
         const testkit::Outcome outcome = testkit::WithPermissionsBinding([&] {
-            // The premise: this process cannot write the file.
-            if (std::FILE* writable = std::fopen(settings.c_str(), "r+b")) {
+            // The premise: this process cannot write the file, nor make it.
+            if (std::FILE* writable = std::fopen(settings.c_str(), *row.file != '\0' ? "r+b" : "wb")) {
                 std::fclose(writable);
                 _exit(77);
             }
+            setenv("XDG_CONFIG_HOME", (temp.Path() / "config").c_str(), 1);
             const std::map<std::string, std::string> before = Snapshot(program);
             DiskFiles files(program);
             PosixSettingsFile settingsFile;
@@ -87,8 +100,13 @@ TEST(SettingsHostileTest, SettingsTheProgramMayNotWrite) {
             const bool shown = controls.options == std::array<int, 2>{on, on} &&
                                controls.checks == std::array<bool, 5>{on, on, on, on, on} &&
                                controls.Enabled(CheckBox::capsubcheck) == on && !form.Values().loading;
+            controls.SetChecked(CheckBox::vscheck, false);
             form.Form_Unload();
-            return shown && Snapshot(program) == before;
+            const std::string saved = testkit::ReadFile(config);
+            const bool configKept =
+                row.savedInConfig ? saved.size() == kSettingsRecordSize && saved.back() == '\0'
+                                  : saved == (row.inConfig ? record : std::string());
+            return shown && Snapshot(program) == before && configKept;
         });
         fs::permissions(program, fs::perms::owner_all);
         if (fs::exists(settings)) fs::permissions(settings, fs::perms::owner_all);
