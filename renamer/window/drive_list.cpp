@@ -1,6 +1,10 @@
 #include "drive_list.h"
 
+#include <QAbstractItemView>
 #include <QFile>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace nomvary {
 namespace {
@@ -41,13 +45,20 @@ void DriveList::Refresh() {
 
     const QSignalBlocker quiet(this);
     clear();
-    for (const Drive& drive : m_drives) addItem(Display(drive.text));
+    for (const Drive& drive : m_drives) {
+        addItem(Display(drive.text));
+        // A long mount point would be cut in the closed list.
+        setItemData(count() - 1, Display(drive.text), Qt::ToolTipRole);
+    }
     setCurrentIndex(IndexOf(m_current));
     if (currentIndex() < 0 && !m_drives.empty()) {
         setCurrentIndex(0);
         m_current = m_drives.front().text;
     }
+    ShowCurrentInToolTip();
 }
+
+void DriveList::ShowCurrentInToolTip() { setToolTip(Display(m_current)); }
 
 bool DriveList::SelectDrive(const std::string& text, bool& changed) {
     changed = false;
@@ -58,6 +69,7 @@ bool DriveList::SelectDrive(const std::string& text, bool& changed) {
     m_current = text;
     const QSignalBlocker quiet(this);
     setCurrentIndex(index);
+    ShowCurrentInToolTip();
     return true;
 }
 
@@ -67,6 +79,7 @@ void DriveList::SelectDriveHolding(const std::string& path) {
         m_current = drive->text;
         const QSignalBlocker quiet(this);
         setCurrentIndex(IndexOf(m_current));
+        ShowCurrentInToolTip();
     }
 }
 
@@ -79,6 +92,12 @@ std::optional<std::string> DriveList::RootOf(const std::string& text) {
 
 void DriveList::showPopup() {
     Refresh();
+    // The open list is as wide as its longest entry needs, even where that
+    // is wider than the closed list.
+    view()->setTextElideMode(Qt::ElideNone);
+    const int needed = view()->sizeHintForColumn(0) + 2 * view()->frameWidth() +
+                       view()->verticalScrollBar()->sizeHint().width();
+    view()->setMinimumWidth(std::max(width(), needed));
     QComboBox::showPopup();
 }
 
@@ -87,6 +106,7 @@ void DriveList::OnActivated(int index) {
     const std::string& text = m_drives[static_cast<std::size_t>(index)].text;
     if (text == m_current) return;
     m_current = text;
+    ShowCurrentInToolTip();
     emit driveChanged();
 }
 

@@ -13,7 +13,9 @@ namespace nomvary {
 
 // The drive list: the mounted file systems, read again whenever it opens so
 // that a stick plugged in meanwhile shows up. Its drive text is the entry's
-// text as bytes, which is what the settings file keeps.
+// text as bytes, which is what the settings file keeps. The open list shows
+// every text whole, and each entry (the current one on the closed list too)
+// has its text as a tooltip.
 class DriveList : public QComboBox {
     Q_OBJECT
 
@@ -43,6 +45,7 @@ protected:
 
 private:
     void OnActivated(int index);
+    void ShowCurrentInToolTip();
     int IndexOf(const std::string& text) const;
 
     Source m_source;

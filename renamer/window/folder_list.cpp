@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -48,7 +50,9 @@ QString Display(const std::string& bytes) {
 
 bool IsReadableFolder(const std::string& path) { return std::unique_ptr<DIR, DirCloser>(opendir(path.c_str())) != nullptr; }
 
-// Indents each entry by its depth, the way a classic folder list draws its tree.
+// Indents each entry by its depth, the way a classic folder list draws its
+// tree, and marks the current entry while the list has the keyboard focus
+// (not every style draws a focus mark on an item).
 class DepthDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -58,6 +62,14 @@ public:
         QStyleOptionViewItem indented(option);
         indented.rect.adjust(Indent(index), 0, 0, 0);
         QStyledItemDelegate::paint(painter, indented, index);
+        if (option.state & QStyle::State_HasFocus) {
+            const bool selected = option.state & QStyle::State_Selected;
+            painter->save();
+            painter->setPen(QPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text), 1,
+                                 Qt::DotLine));
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+        }
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -104,7 +116,11 @@ std::string NormalFolderPath(const std::string& path) {
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new DepthDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
+    // Entries are as wide as their depth and name need, so a deep folder
+    // scrolls sideways instead of being cut.
+    setUniformItemSizes(false);
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(this, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) { Choose(item); });
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::Open);
 }
@@ -161,7 +177,7 @@ void FolderList::Fill(const std::vector<std::string>& subfolders) {
     // the highlight never stands on a folder the run would not use.
     const bool lost = chosen == nullptr;
     setCurrentItem(lost ? openEntry : chosen);
-    scrollToItem(currentItem());
+    ShowChosen();
     quiet.unblock();
     if (lost) {
         m_path = m_open;
@@ -198,6 +214,20 @@ void FolderList::Open(QListWidgetItem* item) {
         m_open = target;
         Fill(*subfolders);
     }
+}
+
+void FolderList::showEvent(QShowEvent* event) {
+    QListWidget::showEvent(event);
+    ShowChosen();
+}
+
+void FolderList::ShowChosen() {
+    QListWidgetItem* chosen = currentItem();
+    if (chosen == nullptr) return;
+    scrollToItem(chosen);
+    // Deep entries begin far to the right: show where the chosen one's name
+    // begins.
+    horizontalScrollBar()->setValue(chosen->data(kDepthRole).toInt() * kIndentPx);
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

@@ -44,6 +44,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Brings the chosen folder into sight once the list has its real size.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Choose(QListWidgetItem* item);
@@ -52,6 +54,8 @@ private:
     void Fill(const std::vector<std::string>& subfolders);
     // Shows the open folder as it is now, after a folder went away.
     void Refresh();
+    // Scrolls the chosen entry, its name included, into sight.
+    void ShowChosen();
 
     std::string m_path;  // the chosen folder
     std::string m_open;  // the folder whose subfolders are shown

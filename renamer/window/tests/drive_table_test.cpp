@@ -3,7 +3,11 @@
 #include <string>
 #include <vector>
 
+#include <QAbstractItemView>
+
 #include <gtest/gtest.h>
+
+#include "drive_list.h"
 
 namespace nomvary {
 namespace {
@@ -52,6 +56,23 @@ TEST(DriveHolding, FindsTheLongestMountPointAboveThePath) {
         const Drive* drive = DriveHolding(drives, c.path);
         EXPECT_EQ(std::string(drive ? drive->text : "none"), std::string(c.expected ? c.expected : "none")) << c.path;
     }
+}
+
+// A long drive text is shown whole in the open list and as a tooltip.
+TEST(DriveList, ShowsALongDriveTextWhole) {
+    const std::string longText = "/run/media/someone/" + std::string(80, 'x') + " [vfat]";
+    std::vector<Drive> drives = {{longText, "/"}};
+    for (int k = 0; k < 12; ++k) drives.push_back({"/mnt/" + std::to_string(k) + " [ext4]", "/"});  // more than fit
+    DriveList list([&drives] { return drives; });
+    list.resize(170, 21);
+    bool changed = false;
+    ASSERT_TRUE(list.SelectDrive(longText, changed));
+    EXPECT_EQ(list.toolTip().toStdString(), longText);
+    EXPECT_EQ(list.itemData(0, Qt::ToolTipRole).toString().toStdString(), longText);
+    list.show();
+    static_cast<QComboBox&>(list).showPopup();  // as a click opens it
+    EXPECT_GE(list.view()->viewport()->width(), list.view()->sizeHintForColumn(0));
+    list.hidePopup();
 }
 
 }  // namespace

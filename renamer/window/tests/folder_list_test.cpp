@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <QFontMetrics>
+#include <QImage>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -66,6 +69,44 @@ TEST(FolderList, ShowsTheChainThenTheSubfoldersAndRefusesNonFolders) {
     const std::vector<std::string> after = EntryPaths(list);
     EXPECT_EQ(std::count(after.begin(), after.end(), root + "/c"), 0);
     EXPECT_EQ(changes, 2);
+}
+
+// A deep folder's entry is never cut: the list scrolls sideways. While the
+// list has the keyboard focus, its current entry shows a mark.
+TEST(FolderList, ScrollsSidewaysAndMarksTheFocus) {
+    testkit::TempFolder temp("nomvary-folders");
+    std::string deep = temp.Path().native();
+    for (int k = 0; k < 12; ++k) deep += "/level_" + std::to_string(k) + "_with_a_long_name";
+    std::filesystem::create_directories(deep);
+    FolderList list;
+    list.resize(170, 216);  // the window's size for it
+    ASSERT_TRUE(list.SetPath(deep));
+    list.show();
+    list.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+
+    const QListWidgetItem* deepest = list.currentItem();
+    const int depth = list.count() - 1;
+    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(list.visualItemRect(deepest).width(),
+              depth * 12 + QFontMetrics(list.font()).horizontalAdvance(deepest->text()));
+
+    list.setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&list] { return list.hasFocus(); }));
+    const QImage focused = list.viewport()->grab().toImage();
+    list.clearFocus();
+    const QImage unfocused = list.viewport()->grab().toImage();
+    // The mark: a dotted line in the selected text's colour along the entry.
+    const QRect entry = list.visualItemRect(deepest).intersected(list.viewport()->rect());
+    const auto marked = [&entry, &list](const QImage& image) {
+        int dots = 0;
+        for (int x = entry.left(); x <= entry.right(); ++x) {
+            dots += image.pixelColor(x, entry.top()) == list.palette().color(QPalette::HighlightedText);
+        }
+        return dots;
+    };
+    EXPECT_GT(marked(focused), entry.width() / 4);
+    EXPECT_EQ(marked(unfocused), 0);
 }
 
 }  // namespace
