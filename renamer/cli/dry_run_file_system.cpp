@@ -5,9 +5,8 @@
 namespace nomvary {
 
 bool DryRunFileSystem::RenameFile(const std::string& oldName, const std::string& newName) {
-    const bool taken =
-        m_planned.count(newName) != 0 || (m_vacated.count(newName) == 0 && NameTaken(oldName, newName));
-    if (taken) {
+    m_takenByEarlierRename = m_planned.count(newName) != 0;
+    if (m_takenByEarlierRename || (m_vacated.count(newName) == 0 && NameTaken(oldName, newName))) {
         m_error = EEXIST;
         return false;
     }

@@ -15,11 +15,15 @@ class DryRunFileSystem : public PosixFileSystem {
 public:
     bool RenameFile(const std::string& oldName, const std::string& newName) override;
     int LastRenameError() const override { return m_error; }
+    // Whether the last planned rename that failed met the new name of an
+    // earlier planned rename (else a file of the folder holds it).
+    bool LastTakenByEarlierRename() const { return m_takenByEarlierRename; }
 
 private:
     std::set<std::string> m_planned;  // names the planned renames take
     std::set<std::string> m_vacated;  // names the planned renames free
     int m_error = 0;
+    bool m_takenByEarlierRename = false;
 };
 
 }  // namespace nomvary

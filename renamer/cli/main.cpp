@@ -20,10 +20,11 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: nomvary-cli [--blank-to-underscore] [--all-files] [--capitalize] [--except-brackets] "
-    "[--exclude-feat] [--exclude-vs] [--dry-run] FOLDER\n"
+    "[--exclude-feat] [--exclude-vs] [-n|--dry-run] FOLDER\n"
+    "       nomvary-cli --help | --version\n"
     "\n"
-    "Renames the files of FOLDER by the rules of Nomvary and prints each rename\n"
-    "(\"old -> new\"), then how many files were renamed.\n"
+    "Renames the files of FOLDER by the rules of Nomvary, in name order, and prints\n"
+    "each rename (\"old -> new\"), then how many files were renamed.\n"
     "\n"
     "  --blank-to-underscore  every blank becomes \"_\" (default: every \"_\" becomes a blank)\n"
     "  --all-files            treat all files (default: only \".mp3\" files)\n"
@@ -31,8 +32,14 @@ constexpr const char* kUsage =
     "  --except-brackets      with --capitalize: text inside ( ), { }, [ ] stays lower case\n"
     "  --exclude-feat         with --capitalize: a word \"feat\" keeps its lower-case \"f\"\n"
     "  --exclude-vs           with --capitalize: a word \"vs\" keeps its lower-case \"v\"\n"
-    "  --dry-run              print what would be renamed and touch nothing\n"
+    "  -n, --dry-run          print what would be renamed, and why a rename would fail,\n"
+    "                         and touch nothing\n"
     "  --help                 print this text\n"
+    "  --version              print the version\n"
+    "\n"
+    "\"feat\" and \"vs\" count only when a real blank follows them in the listed name\n"
+    "(\"feat_x\" is no exception, even where \"_\" becomes a blank). Names that begin\n"
+    "with \".\" are never touched.\n"
     "\n"
     "An existing file is never replaced. Unlike the window, nomvary-cli asks no\n"
     "\"Exit now?\" question and neither reads nor writes the settings file.\n"
@@ -48,13 +55,14 @@ struct Choices {
     bool excludeVs = false;
     bool dryRun = false;
     bool help = false;
+    bool version = false;
     std::string folder;
 };
 
 void PutBytes(std::FILE* stream, const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stream); }
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "nomvary-cli: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "nomvary-cli: %s\nTry 'nomvary-cli --help'.\n", message.c_str());
     return 2;
 }
 
@@ -73,7 +81,8 @@ std::optional<int> Parse(int argc, char** argv, Choices& choices) {
             else if (arg == "--except-brackets") choices.exceptBrackets = true;
             else if (arg == "--exclude-feat") choices.excludeFeat = true;
             else if (arg == "--exclude-vs") choices.excludeVs = true;
-            else if (arg == "--dry-run") choices.dryRun = true;
+            else if (arg == "--dry-run" || arg == "-n") choices.dryRun = true;
+            else if (arg == "--version") choices.version = true;
             else return UsageError("unknown option \"" + std::string(arg) + "\"");
             continue;
         }
@@ -85,6 +94,10 @@ std::optional<int> Parse(int argc, char** argv, Choices& choices) {
     }
     if (choices.help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (choices.version) {
+        std::puts("nomvary-cli " NOMVARY_VERSION);
         return 0;
     }
     if (!haveFolder || choices.folder.empty()) {
@@ -119,7 +132,9 @@ int main(int argc, char** argv) {
     const std::optional<std::string> folder = ReadableFolder(choices.folder);
     if (!folder) {
         const int error = errno;
-        return UsageError("cannot read folder \"" + choices.folder + "\": " + std::strerror(error));
+        std::fprintf(stderr, "nomvary-cli: cannot read folder \"%s\": %s\n", choices.folder.c_str(),
+                     std::strerror(error));
+        return 2;
     }
 
     RenameOptions options;
@@ -130,7 +145,9 @@ int main(int argc, char** argv) {
     options.featcheck = choices.excludeFeat;
     options.vscheck = choices.excludeVs;
 
-    const auto report = [&choices](const RenameAttempt& attempt) {
+    DryRunFileSystem dryRun;
+    PosixFileSystem real;
+    const auto report = [&choices, &dryRun](const RenameAttempt& attempt) {
         if (attempt.error != 0 && !choices.dryRun) {
             std::fputs("nomvary-cli: cannot rename \"", stderr);
             PutBytes(stderr, attempt.oldName);
@@ -142,10 +159,14 @@ int main(int argc, char** argv) {
         PutBytes(stdout, attempt.oldName);
         std::fputs(" -> ", stdout);
         PutBytes(stdout, attempt.newName);
-        std::fputs(attempt.error != 0 ? "  (the new name already exists: would fail)\n" : "\n", stdout);
+        if (attempt.error == 0) {
+            std::fputc('\n', stdout);
+        } else if (dryRun.LastTakenByEarlierRename()) {
+            std::fputs("  (taken by an earlier rename of this run: would fail)\n", stdout);
+        } else {
+            std::fputs("  (taken by an existing file: would fail)\n", stdout);
+        }
     };
-    DryRunFileSystem dryRun;
-    PosixFileSystem real;
     FileSystem& files = choices.dryRun ? static_cast<FileSystem&>(dryRun) : real;
     RenameHooks hooks;
     hooks.tried = report;

@@ -241,6 +241,9 @@ std::string PosixFileSystem::ListMatchingNames(const std::string& folderAndPatte
             m_listing.emplace_back(name);
         }
     }
+    // In name order, bytes compared as unsigned: the order a user reads a
+    // run's report in, the same for a run and its dry run.
+    std::sort(m_listing.begin(), m_listing.end());
     // Not the virtual call: a derived class sees each name handed out once.
     return PosixFileSystem::ListMatchingNames();
 }

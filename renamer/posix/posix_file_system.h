@@ -30,10 +30,10 @@ public:
     bool SetCurrentFolder(const std::string& path) override;
 
     // The folder is read once when the listing starts; the names come from
-    // that snapshot in the folder's own order (sorting 10,000 names and
-    // renaming out of the folder's order costs more than a run should), so a
-    // file renamed during the run never comes up a second time. Only regular files (a symbolic link counts when
-    // it leads to one) whose names do not begin with "." are listed.
+    // that snapshot in name order (bytes compared as unsigned), so a file
+    // renamed during the run never comes up a second time. Only regular
+    // files (a symbolic link counts when it leads to one) whose names do not
+    // begin with "." are listed.
     std::string ListMatchingNames(const std::string& folderAndPattern) override;
     std::string ListMatchingNames() override;
 
