@@ -150,7 +150,19 @@ bool PatternMatches(std::string_view pattern, std::string_view name) {
 PosixFileSystem::~PosixFileSystem() { CloseListing(); }
 
 bool PosixFileSystem::SetCurrentFolder(const std::string& path) {
-    return !path.empty() && chdir(path.c_str()) == 0;
+    if (path.empty() || chdir(path.c_str()) != 0) {
+        return false;
+    }
+    if (m_listingFd < 0) {
+        ForgetEntries();  // it was the index of the folder left
+    }
+    return true;
+}
+
+void PosixFileSystem::ForgetEntries() {
+    m_indexed = false;
+    m_entries.clear();
+    m_folded.clear();
 }
 
 void PosixFileSystem::CloseListing() {
@@ -160,9 +172,7 @@ void PosixFileSystem::CloseListing() {
     }
     m_listing.clear();
     m_nextName = 0;
-    m_indexed = false;
-    m_entries.clear();
-    m_folded.clear();
+    ForgetEntries();
 }
 
 bool PosixFileSystem::CaseVariantOfItself(const std::string& oldName, const std::string& newName) {
@@ -180,8 +190,7 @@ bool PosixFileSystem::CaseVariantOfItself(const std::string& oldName, const std:
             ++m_folded[FoldedAscii(entry->d_name)];
         }
         if (errno != 0) {
-            m_entries.clear();
-            m_folded.clear();
+            ForgetEntries();
             return false;
         }
         m_indexed = true;

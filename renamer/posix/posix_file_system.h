@@ -69,6 +69,7 @@ private:
     bool CaseVariantOfItself(const std::string& oldName, const std::string& newName);
     // Notes a rename this object made in the entries index, if there is one.
     void NoteRenamed(const std::string& oldName, const std::string& newName);
+    void ForgetEntries();
 
     int m_listingFd = -1;
     std::vector<std::string> m_listing;
