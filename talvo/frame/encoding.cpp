@@ -1,0 +1,289 @@
+#include "talvo/frame/encoding.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+
+#include "talvo/tools/tools.h"
+
+namespace talvo {
+namespace {
+
+// The characters of the bytes 0x80..0xFF; 0x00..0x7F are ASCII. 0x98 is
+// undefined in the code page and stands for U+0098.
+constexpr char32_t kUpperHalf[128] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 0x88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 0x98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,  // 0xA0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,  // 0xA8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,  // 0xB0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // 0xB8
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,  // 0xC0
+    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,  // 0xC8
+    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,  // 0xD0
+    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,  // 0xD8
+    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,  // 0xE0
+    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // 0xE8
+    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // 0xF0
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // 0xF8
+};
+
+struct ByteOfCodePoint {
+    char32_t codePoint;
+    unsigned char byte;
+};
+
+// The upper half sorted by code point, for the way back.
+constexpr std::array<ByteOfCodePoint, 128> BuildByCodePoint() {
+    std::array<ByteOfCodePoint, 128> table{};
+    for (std::size_t i = 0; i < 128; ++i) {
+        table[i] = {kUpperHalf[i], static_cast<unsigned char>(0x80 + i)};
+    }
+    std::sort(table.begin(), table.end(),
+              [](const ByteOfCodePoint& a, const ByteOfCodePoint& b) { return a.codePoint < b.codePoint; });
+    return table;
+}
+constexpr std::array<ByteOfCodePoint, 128> kByCodePoint = BuildByCodePoint();
+
+constexpr bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Reads one UTF-8 sequence; `valid` tells whether it was well-formed.
+char32_t ReadUtf8Checked(std::string_view bytes, std::size_t& position, bool& valid) noexcept {
+    const auto lead = static_cast<unsigned char>(bytes[position]);
+    ++position;
+    valid = true;
+    if (lead < 0x80) {
+        return lead;
+    }
+    // The second byte's range narrows for E0, ED, F0 and F4: that is what
+    // keeps out overlong forms, surrogates and code points past U+10FFFF.
+    std::size_t more = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    char32_t codePoint = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        more = 1;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        more = 2;
+        codePoint = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        more = 3;
+        codePoint = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        valid = false;
+        return kReplacementCharacter;
+    }
+    for (std::size_t k = 0; k < more; ++k) {
+        if (position >= bytes.size()) {
+            valid = false;
+            return kReplacementCharacter;
+        }
+        const auto next = static_cast<unsigned char>(bytes[position]);
+        const bool fits = k == 0 ? next >= low && next <= high : IsContinuation(next);
+        if (!fits) {
+            // The bytes read so far are the malformed sequence; `next` starts
+            // the following character.
+            valid = false;
+            return kReplacementCharacter;
+        }
+        codePoint = (codePoint << 6) | (next & 0x3F);
+        ++position;
+    }
+    return codePoint;
+}
+
+}  // namespace
+
+char32_t CodePointOfByte(unsigned char byte) noexcept {
+    return byte < 0x80 ? byte : kUpperHalf[byte - 0x80];
+}
+
+Unit UnitOfCodePoint(char32_t codePoint) noexcept {
+    if (codePoint < 0x80) {
+        return codePoint;
+    }
+    if (codePoint >= 0x0410 && codePoint <= 0x044F) {
+        return 0xC0 + (codePoint - 0x0410);
+    }
+    const auto* found = std::lower_bound(
+        kByCodePoint.begin(), kByCodePoint.end(), codePoint,
+        [](const ByteOfCodePoint& entry, char32_t value) { return entry.codePoint < value; });
+    if (found != kByCodePoint.end() && found->codePoint == codePoint) {
+        return found->byte;
+    }
+    return kFirstWideUnit + codePoint;
+}
+
+char32_t CodePointOfUnit(Unit unit) noexcept {
+    return unit < kFirstWideUnit ? CodePointOfByte(static_cast<unsigned char>(unit)) : unit - kFirstWideUnit;
+}
+
+Unit UnitKey(Unit unit) noexcept { return unit < kFirstWideUnit ? Tools::ToUpperChars[unit] : unit; }
+
+char32_t ReadUtf8(std::string_view bytes, std::size_t& position) noexcept {
+    bool valid = true;
+    return ReadUtf8Checked(bytes, position, valid);
+}
+
+char32_t ReadUtf16(std::string_view bytes, std::size_t& position, bool bigEndian) noexcept {
+    const auto unitAt = [&](std::size_t at) -> char32_t {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        return bigEndian ? (first << 8) | second : (second << 8) | first;
+    };
+    if (bytes.size() - position < 2) {
+        position = bytes.size();
+        return kReplacementCharacter;
+    }
+    const char32_t unit = unitAt(position);
+    position += 2;
+    if (unit < 0xD800 || unit > 0xDFFF) {
+        return unit;
+    }
+    if (unit <= 0xDBFF && bytes.size() - position >= 2) {
+        const char32_t low = unitAt(position);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+            position += 2;
+            return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        }
+    }
+    return kReplacementCharacter;
+}
+
+bool IsWellFormedUtf8(std::string_view bytes) noexcept {
+    std::size_t position = 0;
+    while (position < bytes.size()) {
+        // Runs of ASCII, the bulk of most texts, eight bytes at a time.
+        while (bytes.size() - position >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + position, 8);
+            if ((word & 0x8080808080808080ULL) != 0) {
+                break;
+            }
+            position += 8;
+        }
+        if (position >= bytes.size()) {
+            break;
+        }
+        bool valid = true;
+        ReadUtf8Checked(bytes, position, valid);
+        if (!valid) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsUtf8Text(std::string_view bytes) noexcept {
+    const auto high = std::find_if(bytes.begin(), bytes.end(), [](char byte) { return (byte & 0x80) != 0; });
+    return high != bytes.end() && IsWellFormedUtf8(bytes.substr(static_cast<std::size_t>(high - bytes.begin())));
+}
+
+void AppendUtf8(char32_t codePoint, std::string& out) {
+    if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
+        codePoint = kReplacementCharacter;
+    }
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+void AppendUtf16(char32_t codePoint, bool bigEndian, std::string& out) {
+    if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
+        codePoint = kReplacementCharacter;
+    }
+    const auto put = [&](char32_t unit) {
+        const auto high = static_cast<char>(unit >> 8);
+        const auto low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    if (codePoint < 0x10000) {
+        put(codePoint);
+    } else {
+        put(0xD800 + ((codePoint - 0x10000) >> 10));
+        put(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+    }
+}
+
+std::string Utf8FromCp1251(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char byte : bytes) {
+        AppendUtf8(CodePointOfByte(static_cast<unsigned char>(byte)), out);
+    }
+    return out;
+}
+
+std::string Utf16FromCp1251(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char byte : bytes) {
+        AppendUtf16(CodePointOfByte(static_cast<unsigned char>(byte)), bigEndian, out);
+    }
+    return out;
+}
+
+std::size_t UnitsFromUtf8(std::string_view bytes, Unit* out, std::size_t capacity) noexcept {
+    std::size_t count = 0;
+    std::size_t position = 0;
+    while (position < bytes.size()) {
+        const Unit unit = UnitOfCodePoint(ReadUtf8(bytes, position));
+        if (count < capacity) {
+            out[count] = unit;
+        }
+        ++count;
+    }
+    return count;
+}
+
+CallText::CallText(const char* data) : m_bytes(data) {
+    const std::string_view text(data);
+    if (!IsUtf8Text(text)) {
+        return;
+    }
+    m_narrow.reserve(text.size());
+    std::size_t position = 0;
+    while (position < text.size()) {
+        const Unit unit = UnitOfCodePoint(ReadUtf8(text, position));
+        if (unit >= kFirstWideUnit) {
+            // Some character has no code page 1251 byte: the whole text goes
+            // by units, what was narrowed so far included.
+            m_units.reserve(text.size());
+            for (const char narrowed : m_narrow) {
+                m_units += static_cast<unsigned char>(narrowed);
+            }
+            m_units += unit;
+            while (position < text.size()) {
+                m_units += UnitOfCodePoint(ReadUtf8(text, position));
+            }
+            m_narrow.clear();
+            m_wide = true;
+            return;
+        }
+        m_narrow += static_cast<char>(unit);
+    }
+    m_bytes = m_narrow.c_str();
+}
+
+}  // namespace talvo
