@@ -1,9 +1,12 @@
 // Everything the host calls: the process entry routine, the load and unload
 // hooks and the three command exports. Each export is a thin wrapper that
 // runs the C++ behind it inside the answer guard, so no exception ever
-// reaches the host.
+// reaches the host. A host that passes UTF-8 gets its text read as the same
+// characters in code page 1251 would be (CallText); the Tools exports stay
+// byte functions.
 
 #include "talvo/frame/answer.h"
+#include "talvo/frame/encoding.h"
 #include "talvo/frame/host.h"
 #include "talvo/magic/magic.h"
 #include "talvo/rules/rule_filter.h"
@@ -66,12 +69,24 @@ TALVO_EXPORT int32_t TALVO_HOST_CALL LoadRules(TalvoWindow, TalvoWindow, char* d
 
 TALVO_EXPORT int32_t TALVO_HOST_CALL RuleFilter(TalvoWindow, TalvoWindow, char* data, char*, TalvoBool,
                                                 TalvoBool) {
-    return talvo::GuardedCommand(data, [data] { return data == nullptr ? 0 : talvo::FilterText(data); });
+    return talvo::GuardedCommand(data, [data] {
+        if (data == nullptr) {
+            return 0;
+        }
+        const talvo::CallText text(data);
+        return text.IsWide() ? talvo::FilterUnits(text.Units()) : talvo::FilterText(text.Bytes());
+    });
 }
 
 TALVO_EXPORT int32_t TALVO_HOST_CALL Magic(TalvoWindow, TalvoWindow, char* data, char*, TalvoBool,
                                            TalvoBool) {
-    return talvo::GuardedCommand(data, [data] { return talvo::MagicLevel(data); });
+    return talvo::GuardedCommand(data, [data] {
+        if (data == nullptr) {
+            return 0;
+        }
+        const talvo::CallText text(data);
+        return text.IsWide() ? talvo::MagicLevelOfUnits(text.Units()) : talvo::MagicLevel(text.Bytes());
+    });
 }
 
 }  // extern "C"

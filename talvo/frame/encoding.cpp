@@ -100,6 +100,23 @@ char32_t ReadUtf8Checked(std::string_view bytes, std::size_t& position, bool& va
     return codePoint;
 }
 
+// The position of the first byte above 127 at or after `position`, or the
+// size. Runs of ASCII, the bulk of most texts, go eight bytes at a time.
+std::size_t SkipAscii(std::string_view bytes, std::size_t position) noexcept {
+    while (bytes.size() - position >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + position, 8);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+        position += 8;
+    }
+    while (position < bytes.size() && (static_cast<unsigned char>(bytes[position]) & 0x80) == 0) {
+        ++position;
+    }
+    return position;
+}
+
 }  // namespace
 
 char32_t CodePointOfByte(unsigned char byte) noexcept {
@@ -160,19 +177,7 @@ char32_t ReadUtf16(std::string_view bytes, std::size_t& position, bool bigEndian
 
 bool IsWellFormedUtf8(std::string_view bytes) noexcept {
     std::size_t position = 0;
-    while (position < bytes.size()) {
-        // Runs of ASCII, the bulk of most texts, eight bytes at a time.
-        while (bytes.size() - position >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, bytes.data() + position, 8);
-            if ((word & 0x8080808080808080ULL) != 0) {
-                break;
-            }
-            position += 8;
-        }
-        if (position >= bytes.size()) {
-            break;
-        }
+    while ((position = SkipAscii(bytes, position)) < bytes.size()) {
         bool valid = true;
         ReadUtf8Checked(bytes, position, valid);
         if (!valid) {
@@ -183,8 +188,8 @@ bool IsWellFormedUtf8(std::string_view bytes) noexcept {
 }
 
 bool IsUtf8Text(std::string_view bytes) noexcept {
-    const auto high = std::find_if(bytes.begin(), bytes.end(), [](char byte) { return (byte & 0x80) != 0; });
-    return high != bytes.end() && IsWellFormedUtf8(bytes.substr(static_cast<std::size_t>(high - bytes.begin())));
+    const std::size_t high = SkipAscii(bytes, 0);
+    return high < bytes.size() && IsWellFormedUtf8(bytes.substr(high));
 }
 
 void AppendUtf8(char32_t codePoint, std::string& out) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "talvo/frame/byte_string.h"
+#include "talvo/frame/encoding.h"
 #include "talvo/magic/predicates.h"
 #include "talvo/frame/text_utils.h"
 #include "talvo/tools/tools.h"
@@ -88,14 +89,14 @@ bool PassesLevel2(const std::string& nick) {
 }
 
 // Level 3: a small-letter nickname whose unconfirmed user name repeats it in
-// capitals, recognised by the first byte. A user name that was a lone "~" has
-// no first byte; that is no match here, and level 4 is still tried.
-bool PassesLevel3(const std::string& nick, const std::string& user) {
+// capitals, recognised by the first character (`nickFirst`, `userFirst`). A
+// user name that was a lone "~" has no first character; that is no match
+// here, and level 4 is still tried.
+bool PassesLevel3(const std::string& nick, const std::string& user, Unit nickFirst, Unit userFirst) {
     if (!HasNoCapitals(nick.c_str()) || !HasNoLowercase(user.c_str()) || user.empty()) {
         return false;
     }
-    const auto first = static_cast<unsigned char>(nick.front());
-    return Tools::ToUpperChars[first] == static_cast<unsigned char>(user.front());
+    return UnitKey(nickFirst) == userFirst;
 }
 
 // Level 4: level 1 for names written in capitals, judged on lower-case
@@ -121,8 +122,13 @@ std::string AddressUser(std::string_view text) {
     return std::string(rest.substr(0, rest.find('@')));
 }
 
-std::int32_t MagicLevel(const char* callText) {
-    const std::string call = FromCString(callText);
+namespace {
+
+// The level of a call text in code page 1251 bytes. `units`, when not empty,
+// is the text the bytes stand for, character for character: the bytes hold a
+// stand-in for each character the code page lacks, and level 3 compares the
+// real first characters.
+std::int32_t Classify(const std::string& call, UnitView units) {
     const SkipList skipped = ReadSkipList(call);
     const std::string nick = AddressNick(call);
     std::string user = AddressUser(call);
@@ -140,13 +146,38 @@ std::int32_t MagicLevel(const char* callText) {
     if (IsAllDots(user.c_str()) && !skipped[2] && PassesLevel2(nick)) {
         return 2;
     }
-    if (tilde && !skipped[3] && PassesLevel3(nick, user)) {
-        return 3;
+    if (tilde && !skipped[3]) {
+        const std::size_t userStart = nick.size() + 2;  // past the "!" and the "~"
+        const auto unitAt = [&](std::size_t at) -> Unit {
+            return units.empty() ? static_cast<unsigned char>(call[at]) : units[at];
+        };
+        if (!user.empty() && PassesLevel3(nick, user, unitAt(0), unitAt(userStart))) {
+            return 3;
+        }
     }
     if (!skipped[4] && PassesLevel4(nick, user, tilde)) {
         return 4;
     }
     return 0;
+}
+
+}  // namespace
+
+std::int32_t MagicLevel(const char* callText) { return Classify(FromCString(callText), UnitView()); }
+
+std::int32_t MagicLevelOfUnits(UnitView callText) {
+    // A character the code page lacks is not a letter. Every test of levels
+    // 1, 2 and 4 fails on a name that holds a non-letter (or, for level 2's
+    // user name, on anything but full stops) before it looks at which
+    // characters they are, so any non-letter byte other than ".", "!", "@",
+    // "~", a blank and the digits 1 to 4 can stand in for them there.
+    constexpr char kStandIn = '#';
+    std::string call;
+    call.reserve(callText.size());
+    for (const Unit unit : callText) {
+        call += unit < kFirstWideUnit ? static_cast<char>(unit) : kStandIn;
+    }
+    return Classify(call, callText);
 }
 
 }  // namespace talvo

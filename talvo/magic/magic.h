@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "talvo/frame/encoding.h"
+
 namespace talvo {
 
 // Everything before the first '!', or the whole text when there is none (later
@@ -22,5 +24,11 @@ std::string AddressUser(std::string_view text);
 // The match level 0 to 4 for a whole call text; a null text answers 0. Throws
 // only when memory runs out.
 std::int32_t MagicLevel(const char* callText);
+
+// MagicLevel for a call text decoded from UTF-8 that holds characters code
+// page 1251 lacks (see talvo/frame/encoding.h). Such a character is not a
+// letter, counts as one character of a name's length and, in the first
+// characters level 3 compares, equals only itself.
+std::int32_t MagicLevelOfUnits(UnitView callText);
 
 }  // namespace talvo

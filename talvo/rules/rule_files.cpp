@@ -5,96 +5,196 @@
 #include <memory>
 #include <new>
 
+#include "talvo/frame/encoding.h"
 #include "talvo/rules/rule_store.h"
 
 namespace talvo {
 namespace {
 
-constexpr std::size_t kPieceBytes = 512;
+constexpr std::size_t kPieceCharacters = 512;
 constexpr char kFieldSeparator = 4;
-constexpr char kEndOfFile = 26;
+constexpr char32_t kEndOfFile = 26;
 
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Where the pieces go, and for the rule checker what is known about them.
-// Origins are worked out per piece, not per byte: a piece that ends in a line
-// feed ends its line, any other piece is followed by the rest of its line.
-struct PieceSink {
-    StringList* list;
-    RuleFileReading* reading;  // null: only the pieces are wanted
-    std::int32_t nextLine = 1;
-};
-
-// Ends a piece: its text stops at a NUL, one trailing line feed goes.
-void AppendPiece(const char* bytes, std::size_t length, bool split, PieceSink& sink) {
-    char text[kPieceBytes + 1];
-    std::memcpy(text, bytes, length);
-    text[length] = '\0';
-    if (sink.reading != nullptr) {
-        sink.reading->origins.push_back({sink.nextLine, split, std::memchr(bytes, '\0', length) != nullptr});
-        if (bytes[length - 1] == '\n') {
-            ++sink.nextLine;
-        }
+bool ReadFromFileSystem(const char* path, std::string* bytes) {
+    File file(std::fopen(path, "rb"));
+    if (!file) {
+        return false;
     }
-    try {
-        sink.list->emplace_back(StripNewline(text));
-    } catch (...) {
-        if (sink.reading != nullptr) {
-            sink.reading->origins.pop_back();
-        }
-        throw;
-    }
-}
-
-// After the last piece: the line a Ctrl-Z stands on when more bytes follow
-// it, and no split for the last piece, which no other piece follows.
-void FinishReading(PieceSink& sink, bool bytesAfterEnd) {
-    if (sink.reading == nullptr) {
-        return;
-    }
-    if (bytesAfterEnd) {
-        sink.reading->ignoredFromLine = sink.nextLine;
-    }
-    if (!sink.reading->origins.empty()) {
-        sink.reading->origins.back().split = false;
-    }
-}
-
-void ReadPieces(std::FILE* file, PieceSink& sink) {
-    char piece[kPieceBytes];
-    std::size_t used = 0;
     char chunk[65536];
     for (;;) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
+        const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
         if (got == 0) {
             break;
         }
-        for (std::size_t i = 0; i < got; ++i) {
-            const char byte = chunk[i];
-            if (byte == kEndOfFile) {
-                if (used > 0) {
-                    AppendPiece(piece, used, false, sink);
-                }
-                FinishReading(sink, sink.reading != nullptr && (i + 1 < got || std::fgetc(file) != EOF));
-                return;
-            }
-            if (byte == '\r') {
-                continue;
-            }
-            piece[used++] = byte;
-            if (byte == '\n' || used == kPieceBytes) {
-                AppendPiece(piece, used, byte != '\n', sink);
-                used = 0;
-            }
+        bytes->append(chunk, got);
+    }
+    // A folder opens but cannot be read.
+    return std::ferror(file.get()) == 0;
+}
+
+RuleFileSource g_source = nullptr;
+
+// Cuts a file's characters into pieces and appends them: CR dropped, a piece
+// ends after a line feed or after 512 characters, a NUL ends a piece's text,
+// one trailing line feed goes unless the piece is that line feed alone.
+// `Char` is a byte of a code page 1251 file, or a code point of a decoded
+// one, whose pieces are appended as UTF-8.
+template <typename Char>
+class PieceCutter {
+public:
+    PieceCutter(StringList* list, RuleFileReading* reading) : m_list(list), m_reading(reading) {}
+
+    // Takes the next character; answers false at the Ctrl-Z that ends the file.
+    bool Take(Char character) {
+        const auto code = static_cast<char32_t>(character);
+        if (code == kEndOfFile) {
+            return false;
+        }
+        if (code == '\r') {
+            return true;
+        }
+        if (m_used == 0) {
+            m_pieceLine = m_line;
+        }
+        m_piece[m_used++] = character;
+        if (code == '\n') {
+            ++m_line;
+            Append(false);
+        } else if (m_used == kPieceCharacters) {
+            Append(true);
+        }
+        return true;
+    }
+
+    // Appends what is left when the file (or its Ctrl-Z) ends.
+    void Finish() {
+        if (m_used > 0) {
+            Append(false);
         }
     }
-    if (used > 0) {
-        AppendPiece(piece, used, false, sink);
+
+    // The line the next character stands on.
+    std::int32_t Line() const { return m_line; }
+
+private:
+    void Append(bool split) {
+        std::size_t length = 0;
+        while (length < m_used && m_piece[length] != Char{0}) {
+            ++length;
+        }
+        const bool cutAtNul = length < m_used;
+        if (length > 1 && m_piece[length - 1] == Char{'\n'}) {
+            --length;
+        }
+        m_used = 0;
+        m_reading->origins.push_back({m_pieceLine, split, cutAtNul});
+        try {
+            if constexpr (sizeof(Char) == 1) {
+                m_list->emplace_back(m_piece, length);
+            } else {
+                std::string text;
+                for (std::size_t i = 0; i < length; ++i) {
+                    AppendUtf8(m_piece[i], text);
+                }
+                m_list->push_back(std::move(text));
+            }
+        } catch (...) {
+            m_reading->origins.pop_back();
+            throw;
+        }
     }
-    FinishReading(sink, false);
+
+    StringList* m_list;
+    RuleFileReading* m_reading;
+    Char m_piece[kPieceCharacters];
+    std::size_t m_used = 0;
+    std::int32_t m_line = 1;
+    std::int32_t m_pieceLine = 1;
+};
+
+// Feeds the characters that `next` reads from `bytes` (from `position` on)
+// through a cutter.
+template <typename Char, typename Next>
+void CutPieces(std::string_view bytes, std::size_t position, Next next, StringList* list,
+               RuleFileReading* reading) {
+    PieceCutter<Char> cutter(list, reading);
+    while (position < bytes.size()) {
+        const std::int32_t line = cutter.Line();
+        if (!cutter.Take(next(bytes, position))) {
+            if (position < bytes.size()) {
+                reading->ignoredFromLine = line;
+            }
+            break;
+        }
+    }
+    cutter.Finish();
+    if (!reading->origins.empty()) {
+        reading->origins.back().split = false;  // nothing of its line follows
+    }
+}
+
+// The encoding of a file's content and the length of its mark.
+RuleFileEncoding Detect(std::string_view bytes, std::size_t& markLength) {
+    static constexpr struct {
+        std::string_view mark;
+        RuleFileEncoding encoding;
+    } kMarks[] = {{"\xEF\xBB\xBF", RuleFileEncoding::Utf8Bom},
+                  {"\xFF\xFE", RuleFileEncoding::Utf16Le},
+                  {"\xFE\xFF", RuleFileEncoding::Utf16Be}};
+    for (const auto& [mark, encoding] : kMarks) {
+        if (bytes.substr(0, mark.size()) == mark) {
+            markLength = mark.size();
+            return encoding;
+        }
+    }
+    markLength = 0;
+    return IsUtf8Text(bytes) ? RuleFileEncoding::Utf8 : RuleFileEncoding::Cp1251;
+}
+
+void ReadPieces(std::string_view bytes, StringList* list, RuleFileReading* reading) {
+    std::size_t position = 0;
+    reading->encoding = Detect(bytes, position);
+    switch (reading->encoding) {
+        case RuleFileEncoding::Cp1251:
+            CutPieces<char>(
+                bytes, position, [](std::string_view all, std::size_t& at) { return all[at++]; }, list, reading);
+            break;
+        case RuleFileEncoding::Utf8:
+        case RuleFileEncoding::Utf8Bom:
+            CutPieces<char32_t>(bytes, position, ReadUtf8, list, reading);
+            break;
+        case RuleFileEncoding::Utf16Le:
+        case RuleFileEncoding::Utf16Be: {
+            const bool bigEndian = reading->encoding == RuleFileEncoding::Utf16Be;
+            CutPieces<char32_t>(
+                bytes, position,
+                [bigEndian](std::string_view all, std::size_t& at) { return ReadUtf16(all, at, bigEndian); }, list,
+                reading);
+            break;
+        }
+    }
+}
+
+// The text a decoded file's piece (UTF-8) is made into a rule from: the same
+// characters in code page 1251 when the code page holds them all, so that the
+// rule is exactly the one a code page 1251 file would give; else the UTF-8
+// piece itself, and `wide` is set.
+const std::string& PieceText(const std::string& piece, std::string& narrowed, bool& wide) {
+    narrowed.reserve(piece.size());
+    for (std::size_t position = 0; position < piece.size();) {
+        const Unit unit = UnitOfCodePoint(ReadUtf8(piece, position));
+        if (unit >= kFirstWideUnit) {
+            wide = true;
+            return piece;
+        }
+        narrowed += static_cast<char>(unit);
+    }
+    return narrowed;
 }
 
 // The pattern and exception fields of a piece; absent fields are empty.
@@ -141,7 +241,8 @@ void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
 
 void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, RuleKind kind) {
     StringList pieces;
-    ReadRuleFile(path, &pieces);
+    RuleFileReading reading;
+    ReadRuleFile(path, &pieces, &reading);
     const std::size_t count = pieces.size();
     if (count >= SIZE_MAX / sizeof(RuleRecord*) - 1) {
         store.incomplete = true;
@@ -171,10 +272,11 @@ void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, Rul
         }
         record->words = nullptr;
         record->exceptions = nullptr;
+        record->wide = false;
         set[i] = record;
         bool made = false;
         try {
-            made = FillRuleRecord(record, kind, pieces[i]);
+            made = FillRuleRecord(record, kind, pieces[i], reading.encoding);
         } catch (...) {
             // A half-filled record would catch more than its rule says.
             DropRecord(set, i, store);
@@ -198,18 +300,37 @@ std::string RuleFilePath(const char* extension) {
     return path;
 }
 
-bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece) {
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece, RuleFileEncoding encoding) {
+    record->wide = false;
+    std::string narrowed;
+    const std::string& text =
+        encoding == RuleFileEncoding::Cp1251 ? piece : PieceText(piece, narrowed, record->wide);
     switch (kind) {
         case RuleKind::Pattern:
-            FillPatternRecord(record, Field(piece, 1), Field(piece, 2));
+            FillPatternRecord(record, Field(text, 1), Field(text, 2));
             return true;
         case RuleKind::Address:
-            FillAddressRecord(record, Field(piece, 1), Field(piece, 2));
+            FillAddressRecord(record, Field(text, 1), Field(text, 2));
             return true;
         case RuleKind::WholePattern:
-            return FillWholePatternRecord(record, Field(piece, 1));
+            return FillWholePatternRecord(record, Field(text, 1));
     }
     return false;
+}
+
+void ReadRuleBytes(std::string_view bytes, StringList* list, RuleFileReading* reading) noexcept {
+    RuleFileReading ignored;
+    RuleFileReading& filled = reading != nullptr ? *reading : ignored;
+    filled = RuleFileReading{};
+    filled.found = true;
+    if (list == nullptr) {
+        return;
+    }
+    try {
+        ReadPieces(bytes, list, &filled);
+    } catch (...) {
+        // Out of memory while appending: the pieces read so far stay.
+    }
 }
 
 void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) noexcept {
@@ -219,20 +340,22 @@ void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) 
     if (path == nullptr || list == nullptr) {
         return;
     }
-    File file(std::fopen(path, "rb"));
-    if (!file) {
-        return;
-    }
-    if (reading != nullptr) {
-        reading->found = true;
-    }
-    PieceSink sink{list, reading};
+    std::string bytes;
     try {
-        ReadPieces(file.get(), sink);
+        const bool read = g_source != nullptr ? g_source(path, &bytes) : ReadFromFileSystem(path, &bytes);
+        if (!read) {
+            return;
+        }
     } catch (...) {
-        // Out of memory while appending: the pieces read so far stay.
+        return;  // no memory for the file's content
     }
+    ReadRuleBytes(bytes, list, reading);
 }
 
+RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept {
+    const RuleFileSource previous = g_source;
+    g_source = source;
+    return previous;
+}
 
 }  // namespace talvo

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "talvo/rules/rule_store.h"
@@ -40,7 +41,14 @@ inline constexpr RuleFileRow kRuleFiles[] = {
 // "Talvo/Rules/Talvo._alt" (backslashes on Windows) for the extension "_alt".
 std::string RuleFilePath(const char* extension);
 
-// The encoding a rule file was read in.
+// How a rule file's bytes were read as characters:
+//   - a file starting with EF BB BF is UTF-8 (Utf8Bom), with FF FE UTF-16
+//     little-endian, with FE FF UTF-16 big-endian; the mark is not content;
+//   - otherwise a file whose whole content is well-formed UTF-8 holding a
+//     byte above 127 is UTF-8;
+//   - any other file is code page 1251 bytes.
+// In a marked file a malformed sequence or an unpaired surrogate is read as
+// one U+FFFD.
 enum class RuleFileEncoding { Cp1251, Utf8, Utf8Bom, Utf16Le, Utf16Be };
 
 // Where one piece came from, for the rule checker.
@@ -53,28 +61,47 @@ struct RulePieceOrigin {
 
 // What reading one rule file found besides its pieces.
 struct RuleFileReading {
-    bool found = false;  // the file could be opened
+    bool found = false;  // the file could be opened and read
     RuleFileEncoding encoding = RuleFileEncoding::Cp1251;
     std::vector<RulePieceOrigin> origins;  // one per piece appended, in order
-    std::int32_t ignoredFromLine = 0;      // Ctrl-Z ended the file with more bytes after it: the line
-                                           // the Ctrl-Z stands on; 0 when nothing was ignored
+    std::int32_t ignoredFromLine = 0;      // Ctrl-Z ended the file with more
+                                           // bytes after it: the line the
+                                           // Ctrl-Z stands on; 0 when nothing
+                                           // was ignored
 };
 
 // Appends the file's line pieces to `list`, read as text: every CR dropped,
-// Ctrl-Z ends the file, a piece ends after a line feed or after 512 bytes, a
-// NUL ends a piece's text, one trailing line feed removed (a lone one stays).
+// Ctrl-Z ends the file, a piece ends after a line feed or after 512
+// characters, a NUL ends a piece's text, one trailing line feed removed (a
+// lone one stays). Characters are the bytes of a code page 1251 file; the
+// pieces of a decoded file (any other RuleFileEncoding) are appended as UTF-8.
 // A missing or unreadable file adds nothing. Running out of memory ends the
-// reading; the pieces appended until then stay.
-// `reading`, when given, is reset and then tells what the reading found; its
-// origins match the pieces appended one for one, also when memory ran out.
+// reading; the pieces appended until then stay. `reading`, when given, is
+// reset and then tells what the reading found; its origins match the pieces
+// appended one for one, also when memory ran out.
 void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading = nullptr) noexcept;
+
+// ReadRuleFile for a file whose whole content is `bytes`; `reading->found`
+// is set.
+void ReadRuleBytes(std::string_view bytes, StringList* list, RuleFileReading* reading = nullptr) noexcept;
+
+// Where ReadRuleFile takes a file's bytes from: the file system, unless a
+// harness installed its own source. A source fills `bytes` with the whole
+// content and answers true, or answers false for a file that is missing or
+// cannot be read. Answers the previous source; null restores the file system.
+using RuleFileSource = bool (*)(const char* path, std::string* bytes);
+RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 
 // Fills `record`, whose two lists are null, from one piece read as a rule of
 // `kind`: the one way the loaders make a record, also used by the rule
-// checker. Answers false, with both lists null, when the whole-pattern word
-// could not be made (out of memory). Throws TokenizeOutOfMemory; lists made
-// before the throw stay in `record` for the caller to free.
-bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece);
+// checker. A piece of a decoded file (`encoding` other than Cp1251: UTF-8)
+// becomes the rule its characters make in code page 1251 when the code page
+// holds them all; otherwise `record->wide` is set and the lists hold UTF-8.
+// Answers false, with both lists null, when the whole-pattern word could not
+// be made (out of memory). Throws TokenizeOutOfMemory; lists made before the
+// throw stay in `record` for the caller to free.
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece,
+                    RuleFileEncoding encoding = RuleFileEncoding::Cp1251);
 
 struct RuleStore;
 

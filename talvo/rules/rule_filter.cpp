@@ -1,11 +1,13 @@
 #include "talvo/rules/rule_filter.h"
 
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 
+#include "talvo/rules/unit_matching.h"
 #include "talvo/tools/tools.h"
 
 namespace talvo {
@@ -46,12 +48,12 @@ std::string_view TextAfterTwoWords(const char* request) {
     return std::string_view(current);
 }
 
-bool TestRuleText(const RuleRecord* record, std::string_view text) {
-    if (record == nullptr) {
-        return false;
-    }
+// Tests a record with `matches(word)` for each word: every word must match,
+// and no exception group may match as a whole.
+template <typename Matches>
+bool TestRecord(const RuleRecord* record, Matches matches) {
     for (const TokenNode* word = record->words; word != nullptr; word = word->next) {
-        if (!Tools::Talvo_TestWildText(text, word->text)) {
+        if (!matches(word->text)) {
             return false;
         }
     }
@@ -63,7 +65,7 @@ bool TestRuleText(const RuleRecord* record, std::string_view text) {
         }
         bool groupMatches = true;
         for (const TokenNode* word = words.get(); word != nullptr; word = word->next) {
-            if (!Tools::Talvo_TestWildText(text, word->text)) {
+            if (!matches(word->text)) {
                 groupMatches = false;
                 break;
             }
@@ -75,6 +77,122 @@ bool TestRuleText(const RuleRecord* record, std::string_view text) {
     return true;
 }
 
+// The units of a wide rule's word (UTF-8). A word is at most one piece of
+// 512 characters and the two of an address's "!*"; the room on the stack
+// covers that, the heap anything longer.
+class WordUnits {
+public:
+    explicit WordUnits(std::string_view utf8) {
+        const std::size_t count = UnitsFromUtf8(utf8, m_room.data(), m_room.size());
+        if (count <= m_room.size()) {
+            m_units = UnitView(m_room.data(), count);
+            return;
+        }
+        m_heap.resize(count);
+        UnitsFromUtf8(utf8, m_heap.data(), count);
+        m_units = m_heap;
+    }
+    WordUnits(const WordUnits&) = delete;
+    WordUnits& operator=(const WordUnits&) = delete;
+    UnitView View() const { return m_units; }
+
+private:
+    std::array<Unit, 520> m_room;
+    UnitString m_heap;
+    UnitView m_units;
+};
+
+template <typename Text>
+bool MatchesWideWord(Text text, const char* word) {
+    const WordUnits units(word);
+    return TestWildUnits(text, units.View());
+}
+
+bool TestRuleText(const RuleRecord* record, std::string_view text) {
+    if (record == nullptr) {
+        return false;
+    }
+    if (record->wide) {
+        return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
+    }
+    return TestRecord(record, [text](const char* word) { return Tools::Talvo_TestWildText(text, word); });
+}
+
+bool TestRuleUnits(const RuleRecord* record, UnitView text) {
+    if (record == nullptr) {
+        return false;
+    }
+    if (record->wide) {
+        return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
+    }
+    return TestRecord(record, [text](const char* word) { return TestWildUnits(text, std::string_view(word)); });
+}
+
+// Where a well-formed request's search starts, or the answer of a malformed
+// one (`set` null).
+struct Search {
+    // One store for the whole search: a reload or an unload on another
+    // thread publishes another store and leaves this one as it is.
+    RuleSnapshot rules = CurrentRuleStore();
+    std::int32_t answer = 0;
+    RuleSet set = nullptr;
+    std::int64_t startNumber = 0;
+    std::size_t textOffset = 0;  // where the text starts in the request
+};
+
+Search StartSearch(const char* request) {
+    Search search;
+    const std::string setWord = GetToken(request, ' ', 1);
+    if (!IsIntegerText(setWord.c_str())) {
+        search.answer = kNotWholeSetNumber;
+        return search;
+    }
+    const std::int64_t setNumber = WholeNumberValue(setWord);
+    if (setNumber < 0 || setNumber >= kRuleSetSlots) {
+        search.answer = kSetNumberOutOfRange;
+        return search;
+    }
+    const std::string startWord = GetToken(request, ' ', 2);
+    if (!IsIntegerText(startWord.c_str())) {
+        search.answer = kNotWholeStartNumber;
+        return search;
+    }
+    search.startNumber = WholeNumberValue(startWord);
+    const std::string_view text = TextAfterTwoWords(request);
+    if (text.empty()) {
+        search.answer = kNoText;
+        return search;
+    }
+    search.textOffset = static_cast<std::size_t>(text.data() - request);
+    search.set = search.rules->sets[setNumber];
+    if (search.set == nullptr) {
+        search.answer = kNoSuchSet;
+    }
+    return search;
+}
+
+// The first entry from the start number on that `test` accepts, or 0.
+template <typename Test>
+std::int32_t Walk(const Search& search, Test test) {
+    const RuleSet set = search.set;
+    // Walk up to the start entry first: a start past the set's end must not
+    // index beyond its terminator. (index + 1 < start rather than
+    // index < start - 1: a start saturated to the lowest 64-bit value has no
+    // predecessor.)
+    std::int64_t index = 0;
+    for (; index + 1 < search.startNumber; ++index) {
+        if (set[index] == nullptr) {
+            return 0;
+        }
+    }
+    for (; set[index] != nullptr; ++index) {
+        if (test(set[index])) {
+            return static_cast<std::int32_t>(index + 1);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool TestRule(const RuleRecord* record, const char* text) {
@@ -82,46 +200,29 @@ bool TestRule(const RuleRecord* record, const char* text) {
 }
 
 std::int32_t FilterText(const char* request) {
-    // One store for the whole search: a reload or an unload on another
-    // thread publishes another store and leaves this one as it is.
-    const RuleSnapshot rules = CurrentRuleStore();
-    const std::string setWord = GetToken(request, ' ', 1);
-    if (!IsIntegerText(setWord.c_str())) {
-        return kNotWholeSetNumber;
+    const Search search = StartSearch(request);
+    if (search.set == nullptr) {
+        return search.answer;
     }
-    const std::int64_t setNumber = WholeNumberValue(setWord);
-    if (setNumber < 0 || setNumber >= kRuleSetSlots) {
-        return kSetNumberOutOfRange;
+    const std::string_view text(request + search.textOffset);
+    return Walk(search, [text](const RuleRecord* record) { return TestRuleText(record, text); });
+}
+
+std::int32_t FilterUnits(UnitView request) {
+    // The numbers and the blanks around them are ASCII; a stand-in byte for
+    // each wide unit (any byte but a blank, a digit or '-' parses alike)
+    // keeps every position where it is.
+    std::string bytes;
+    bytes.reserve(request.size());
+    for (const Unit unit : request) {
+        bytes += unit < kFirstWideUnit ? static_cast<char>(unit) : 'x';
     }
-    const std::string startWord = GetToken(request, ' ', 2);
-    if (!IsIntegerText(startWord.c_str())) {
-        return kNotWholeStartNumber;
+    const Search search = StartSearch(bytes.c_str());
+    if (search.set == nullptr) {
+        return search.answer;
     }
-    const std::int64_t startNumber = WholeNumberValue(startWord);
-    const std::string_view text = TextAfterTwoWords(request);
-    if (text.empty()) {
-        return kNoText;
-    }
-    const RuleSet set = rules->sets[setNumber];
-    if (set == nullptr) {
-        return kNoSuchSet;
-    }
-    // Walk up to the start entry first: a start past the set's end must not
-    // index beyond its terminator. (index + 1 < start rather than
-    // index < start - 1: a start saturated to the lowest 64-bit value has no
-    // predecessor.)
-    std::int64_t index = 0;
-    for (; index + 1 < startNumber; ++index) {
-        if (set[index] == nullptr) {
-            return 0;
-        }
-    }
-    for (; set[index] != nullptr; ++index) {
-        if (TestRuleText(set[index], text)) {
-            return static_cast<std::int32_t>(index + 1);
-        }
-    }
-    return 0;
+    const UnitView text = request.substr(search.textOffset);
+    return Walk(search, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
 }
 
 }  // namespace talvo

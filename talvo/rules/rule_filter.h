@@ -24,6 +24,7 @@
 
 #include <cstdint>
 
+#include "talvo/frame/encoding.h"
 #include "talvo/rules/rule_store.h"
 
 namespace talvo {
@@ -32,6 +33,12 @@ namespace talvo {
 // published when it starts (any thread, any number at once). Throws only
 // TokenizeOutOfMemory (or std::bad_alloc) when memory runs out.
 std::int32_t FilterText(const char* request);
+
+// FilterText for a request decoded from UTF-8 that holds characters code
+// page 1251 lacks (see talvo/frame/encoding.h). Its text is matched character
+// by character; a character the code page lacks matches only itself, '?' and
+// '*'.
+std::int32_t FilterUnits(UnitView request);
 
 // True when `text` matches every word of `record` and no exception group as a
 // whole. A null record is false.

@@ -26,6 +26,10 @@ namespace talvo {
 struct RuleRecord {
     TokenNode* words;       // wildcard words, all of which a text must match
     TokenNode* exceptions;  // exception groups as written, blanks inside
+    // The rule holds characters that code page 1251 lacks: its words and
+    // groups are UTF-8 and are matched character by character. Every other
+    // rule is code page 1251 bytes.
+    bool wide;
 };
 
 using RuleSet = RuleRecord**;
