@@ -50,6 +50,21 @@ constexpr std::array<ByteOfCodePoint, 128> kByCodePoint = BuildByCodePoint();
 
 constexpr bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
+// The unit of every code point below U+0800 (the two-byte forms of UTF-8).
+constexpr std::array<std::uint16_t, 0x800> BuildTwoByteUnits() {
+    std::array<std::uint16_t, 0x800> units{};
+    for (std::size_t codePoint = 0; codePoint < units.size(); ++codePoint) {
+        units[codePoint] = static_cast<std::uint16_t>(codePoint < 0x80 ? codePoint : kFirstWideUnit + codePoint);
+    }
+    for (std::size_t byte = 0x80; byte < 0x100; ++byte) {
+        if (kUpperHalf[byte - 0x80] < units.size()) {
+            units[kUpperHalf[byte - 0x80]] = static_cast<std::uint16_t>(byte);
+        }
+    }
+    return units;
+}
+constexpr std::array<std::uint16_t, 0x800> kTwoByteUnits = BuildTwoByteUnits();
+
 // Reads one UTF-8 sequence; `valid` tells whether it was well-formed.
 char32_t ReadUtf8Checked(std::string_view bytes, std::size_t& position, bool& valid) noexcept {
     const auto lead = static_cast<unsigned char>(bytes[position]);
@@ -264,31 +279,64 @@ std::size_t UnitsFromUtf8(std::string_view bytes, Unit* out, std::size_t capacit
 
 CallText::CallText(const char* data) : m_bytes(data) {
     const std::string_view text(data);
-    if (!IsUtf8Text(text)) {
+    std::size_t position = SkipAscii(text, 0);
+    if (position == text.size()) {
+        return;  // ASCII only: the same bytes either way
+    }
+    // Most code page 1251 texts stop being UTF-8 at their first byte above
+    // 127; they are told apart before anything is allocated.
+    std::size_t probe = position;
+    bool valid = true;
+    ReadUtf8Checked(text, probe, valid);
+    if (!valid) {
         return;
     }
-    m_narrow.reserve(text.size());
-    std::size_t position = 0;
+    // Decoding only ever shortens the text.
+    m_narrow.resize(text.size());
+    char* const start = m_narrow.data();
+    std::memcpy(start, text.data(), position);
+    char* out = start + position;
     while (position < text.size()) {
-        const Unit unit = UnitOfCodePoint(ReadUtf8(text, position));
+        const auto lead = static_cast<unsigned char>(text[position]);
+        Unit unit;
+        if (lead < 0x80) {
+            unit = lead;
+            ++position;
+        } else if (lead >= 0xC2 && lead <= 0xDF && position + 1 < text.size() &&
+                   IsContinuation(static_cast<unsigned char>(text[position + 1]))) {
+            // Two bytes, Cyrillic among them: straight from the table.
+            unit = kTwoByteUnits[((lead & 0x1F) << 6) | (text[position + 1] & 0x3F)];
+            position += 2;
+        } else {
+            unit = UnitOfCodePoint(ReadUtf8Checked(text, position, valid));
+            if (!valid) {
+                m_narrow.clear();
+                return;  // not UTF-8 after all
+            }
+        }
         if (unit >= kFirstWideUnit) {
-            // Some character has no code page 1251 byte: the whole text goes
-            // by units, what was narrowed so far included.
-            m_units.reserve(text.size());
-            for (const char narrowed : m_narrow) {
-                m_units += static_cast<unsigned char>(narrowed);
-            }
-            m_units += unit;
-            while (position < text.size()) {
-                m_units += UnitOfCodePoint(ReadUtf8(text, position));
-            }
-            m_narrow.clear();
-            m_wide = true;
+            DecodeWide(text);
             return;
         }
-        m_narrow += static_cast<char>(unit);
+        *out++ = static_cast<char>(unit);
     }
+    m_narrow.resize(static_cast<std::size_t>(out - start));
     m_bytes = m_narrow.c_str();
+}
+
+void CallText::DecodeWide(std::string_view text) {
+    m_narrow.clear();
+    m_units.reserve(text.size());
+    for (std::size_t position = 0; position < text.size();) {
+        bool valid = true;
+        const char32_t codePoint = ReadUtf8Checked(text, position, valid);
+        if (!valid) {
+            m_units.clear();
+            return;  // not UTF-8 after all: the bytes as they are
+        }
+        m_units += UnitOfCodePoint(codePoint);
+    }
+    m_wide = true;
 }
 
 }  // namespace talvo

@@ -96,6 +96,10 @@ public:
     UnitView Units() const { return m_units; }
 
 private:
+    // Decodes the whole of `text`, which holds a character the code page
+    // lacks, into units; leaves the bytes as they are when it is not UTF-8.
+    void DecodeWide(std::string_view text);
+
     const char* m_bytes;
     std::string m_narrow;
     UnitString m_units;

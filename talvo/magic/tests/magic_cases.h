@@ -63,6 +63,18 @@ inline constexpr MagicCase kCases[] = {
     {"BXKQWZ!~ZGHT@irc.example.net", 4, "level 4 skips the cluster test after tilde"},
     {"BXKQWZ!ZGHT@irc.example.net", 0, "level 4 cluster test"},
     {"bxkqwz!zxvq@a!b@c", 1, "user name ends at the first @ after the first !"},
+    // UTF-8 call texts: the same characters as in code page 1251, or beyond it.
+    {"вася!~петя@host", 0, "Cyrillic names in UTF-8, as in code page 1251"},
+    {"\xE2\xE0\xF1\xFF!~\xEF\xE5\xF2\xFF@host", 0, "the same names in code page 1251"},
+    {"аbc!~АBC@irc.example.net", 3, "UTF-8: code page capital of the first character"},
+    {"😀bc!~😀BC@irc.example.net", 3, "a character outside the code page equals itself"},
+    {"😀bc!~😁BC@irc.example.net", 0, "and nothing else"},
+    {"üxkqwz!~ÜXKQWZ@irc.example.net", 0, "no case partner outside the code page"},
+    {"bxkqwz!zxvq@hôst", 1, "a host name outside the code page is not read"},
+    {"bxkqwz!zxvq@hôst 1", 0, "test numbers after such a host name"},
+    {"xkqzvbw!.@hôst", 2, "level 2 after such a host name"},
+    {"bxkqwz!zxvü@host", 0, "a user name character outside the code page is no letter"},
+    {"bxkqwzbxkqwz!zxvq@hôst", 1, "12 letters before such a host name"},
 };
 
 }  // namespace magic_cases
