@@ -139,11 +139,8 @@ char32_t CodePointOfByte(unsigned char byte) noexcept {
 }
 
 Unit UnitOfCodePoint(char32_t codePoint) noexcept {
-    if (codePoint < 0x80) {
-        return codePoint;
-    }
-    if (codePoint >= 0x0410 && codePoint <= 0x044F) {
-        return 0xC0 + (codePoint - 0x0410);
+    if (codePoint < kTwoByteUnits.size()) {
+        return kTwoByteUnits[codePoint];
     }
     const auto* found = std::lower_bound(
         kByCodePoint.begin(), kByCodePoint.end(), codePoint,
@@ -207,25 +204,35 @@ bool IsUtf8Text(std::string_view bytes) noexcept {
     return high < bytes.size() && IsWellFormedUtf8(bytes.substr(high));
 }
 
-void AppendUtf8(char32_t codePoint, std::string& out) {
+std::size_t WriteUtf8(char32_t codePoint, char* out) noexcept {
     if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
         codePoint = kReplacementCharacter;
     }
     if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+        out[0] = static_cast<char>(codePoint);
+        return 1;
     }
+    if (codePoint < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (codePoint >> 6));
+        out[1] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (codePoint >> 12));
+        out[1] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (codePoint >> 18));
+    out[1] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    return 4;
+}
+
+void AppendUtf8(char32_t codePoint, std::string& out) {
+    char bytes[4];
+    out.append(bytes, WriteUtf8(codePoint, bytes));
 }
 
 void AppendUtf16(char32_t codePoint, bool bigEndian, std::string& out) {

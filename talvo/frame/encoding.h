@@ -61,6 +61,8 @@ bool IsUtf8Text(std::string_view bytes) noexcept;
 // Appends the UTF-8 or UTF-16 form of `codePoint` (at most U+10FFFF; a
 // surrogate code point is written as U+FFFD).
 void AppendUtf8(char32_t codePoint, std::string& out);
+// The same written at `out` (room for 4 bytes); answers the bytes written.
+std::size_t WriteUtf8(char32_t codePoint, char* out) noexcept;
 void AppendUtf16(char32_t codePoint, bool bigEndian, std::string& out);
 
 // Code page 1251 bytes as UTF-8 or UTF-16 (no byte-order mark).

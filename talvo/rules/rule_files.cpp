@@ -93,18 +93,23 @@ private:
         }
         m_used = 0;
         m_reading->origins.push_back({m_pieceLine, split, cutAtNul});
+        const std::size_t before = m_list->size();
         try {
             if constexpr (sizeof(Char) == 1) {
                 m_list->emplace_back(m_piece, length);
             } else {
-                std::string text;
+                char utf8[kPieceCharacters * 4];
+                std::size_t bytes = 0;
                 for (std::size_t i = 0; i < length; ++i) {
-                    AppendUtf8(m_piece[i], text);
+                    bytes += WriteUtf8(m_piece[i], utf8 + bytes);
                 }
-                m_list->push_back(std::move(text));
+                m_list->emplace_back(utf8, bytes);
             }
         } catch (...) {
             m_reading->origins.pop_back();
+            if (m_list->size() > before) {
+                m_list->pop_back();
+            }
             throw;
         }
     }
@@ -182,24 +187,26 @@ void ReadPieces(std::string_view bytes, StringList* list, RuleFileReading* readi
 
 // The text a decoded file's piece (UTF-8) is made into a rule from: the same
 // characters in code page 1251 when the code page holds them all, so that the
-// rule is exactly the one a code page 1251 file would give; else the UTF-8
-// piece itself, and `wide` is set.
-const std::string& PieceText(const std::string& piece, std::string& narrowed, bool& wide) {
-    narrowed.reserve(piece.size());
-    for (std::size_t position = 0; position < piece.size();) {
+// rule is exactly the one a code page 1251 file would give, written to
+// `narrowed` (room for a piece and its NUL); else the UTF-8 piece itself, and
+// `wide` is set.
+const char* PieceText(const std::string& piece, char (&narrowed)[kPieceCharacters + 1], bool& wide) {
+    std::size_t length = 0;
+    for (std::size_t position = 0; position < piece.size() && length < kPieceCharacters;) {
         const Unit unit = UnitOfCodePoint(ReadUtf8(piece, position));
         if (unit >= kFirstWideUnit) {
             wide = true;
-            return piece;
+            return piece.c_str();
         }
-        narrowed += static_cast<char>(unit);
+        narrowed[length++] = static_cast<char>(unit);
     }
+    narrowed[length] = '\0';
     return narrowed;
 }
 
 // The pattern and exception fields of a piece; absent fields are empty.
-std::string Field(const std::string& piece, std::int32_t number) {
-    return GetToken(piece.c_str(), kFieldSeparator, number);
+std::string Field(const char* piece, std::int32_t number) {
+    return GetToken(piece, kFieldSeparator, number);
 }
 
 void FillPatternRecord(RuleRecord* record, const std::string& pattern, std::string exceptions) {
@@ -302,9 +309,9 @@ std::string RuleFilePath(const char* extension) {
 
 bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece, RuleFileEncoding encoding) {
     record->wide = false;
-    std::string narrowed;
-    const std::string& text =
-        encoding == RuleFileEncoding::Cp1251 ? piece : PieceText(piece, narrowed, record->wide);
+    char narrowed[kPieceCharacters + 1];
+    const char* const text =
+        encoding == RuleFileEncoding::Cp1251 ? piece.c_str() : PieceText(piece, narrowed, record->wide);
     switch (kind) {
         case RuleKind::Pattern:
             FillPatternRecord(record, Field(text, 1), Field(text, 2));
@@ -340,10 +347,16 @@ void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) 
     if (path == nullptr || list == nullptr) {
         return;
     }
+    if (g_source != nullptr) {
+        std::string_view bytes;
+        if (g_source(path, &bytes)) {
+            ReadRuleBytes(bytes, list, reading);
+        }
+        return;
+    }
     std::string bytes;
     try {
-        const bool read = g_source != nullptr ? g_source(path, &bytes) : ReadFromFileSystem(path, &bytes);
-        if (!read) {
+        if (!ReadFromFileSystem(path, &bytes)) {
             return;
         }
     } catch (...) {

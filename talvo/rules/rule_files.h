@@ -86,10 +86,11 @@ void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading =
 void ReadRuleBytes(std::string_view bytes, StringList* list, RuleFileReading* reading = nullptr) noexcept;
 
 // Where ReadRuleFile takes a file's bytes from: the file system, unless a
-// harness installed its own source. A source fills `bytes` with the whole
-// content and answers true, or answers false for a file that is missing or
-// cannot be read. Answers the previous source; null restores the file system.
-using RuleFileSource = bool (*)(const char* path, std::string* bytes);
+// harness installed its own source. A source points `bytes` at the whole
+// content (which it keeps until the next call) and answers true, or answers
+// false for a file that is missing or cannot be read. Answers the previous
+// source; null restores the file system.
+using RuleFileSource = bool (*)(const char* path, std::string_view* bytes);
 RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 
 // Fills `record`, whose two lists are null, from one piece read as a rule of
