@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "talvo/frame/encoding.h"
 #include "talvo/host/dynamic_library.h"
 #include "talvo/rules/rule_filter.h"
 
@@ -111,6 +112,16 @@ EntryJudgement Judged(const char* code, std::string explanation) {
     return judgement;
 }
 
+// TestRule for a text in the record's own form: UTF-8 in a wide record.
+bool Catches(const talvo::RuleRecord& record, const char* text) {
+    if (!record.wide) {
+        return talvo::TestRule(&record, text);
+    }
+    talvo::UnitString units(talvo::UnitsFromUtf8(text, nullptr, 0), 0);
+    talvo::UnitsFromUtf8(text, units.data(), units.size());
+    return talvo::TestRuleUnits(&record, units);
+}
+
 // The judgement of a record the loaders made. The order matters: a group of
 // blanks ends every search at the entry before its words are looked at.
 EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
@@ -172,14 +183,14 @@ EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
         if (HasWildcard(word->text)) {
             continue;
         }
-        if (talvo::TestRule(&record, word->text)) {
+        if (Catches(record, word->text)) {
             break;
         }
-        const talvo::RuleRecord wordsOnly{record.words, nullptr};
+        const talvo::RuleRecord wordsOnly{record.words, nullptr, record.wide};
         return Judged("never-catches",
                       "the word " + Quoted(word->text) + " has no wildcard, so only the text " + Quoted(word->text) +
                           " matches it, and " +
-                          (talvo::TestRule(&wordsOnly, word->text)
+                          (Catches(wordsOnly, word->text)
                                ? "an exception group of the entry matches that text"
                                : "the other words do not (every word must match the whole text; put \"*\" "
                                  "around a word to find it inside one)"));
@@ -211,7 +222,7 @@ void AddLineWarnings(RuleFolderReport& report, const talvo::RuleFileRow& row, co
             AddWarning(report, row, origin.line, "cut-at-nul", pieces[i],
                        "a NUL byte ends the entry's text; the bytes after it in the piece are not read");
         }
-        const EntryJudgement judgement = JudgeEntry(row.kind, pieces[i]);
+        const EntryJudgement judgement = JudgeEntry(row.kind, pieces[i], reading.encoding);
         if (judgement.code != nullptr) {
             AddWarning(report, row, origin.line, judgement.code, pieces[i], judgement.explanation);
         }
@@ -254,11 +265,11 @@ std::string RulesFolderProblem(const std::string& base, const std::string& rules
 
 }  // namespace
 
-EntryJudgement JudgeEntry(RuleKind kind, const std::string& piece) {
-    talvo::RuleRecord record{nullptr, nullptr};
+EntryJudgement JudgeEntry(RuleKind kind, const std::string& piece, talvo::RuleFileEncoding encoding) {
+    talvo::RuleRecord record{nullptr, nullptr, false};
     bool made = false;
     try {
-        made = talvo::FillRuleRecord(&record, kind, piece);
+        made = talvo::FillRuleRecord(&record, kind, piece, encoding);
     } catch (...) {
         made = false;
     }
@@ -268,7 +279,13 @@ EntryJudgement JudgeEntry(RuleKind kind, const std::string& piece) {
         return {};
     }
     try {
-        return JudgeRecord(kind, record);
+        EntryJudgement judgement = JudgeRecord(kind, record);
+        // The record of a decoded piece holds the code page 1251 bytes of its
+        // characters; the words it quotes go back to UTF-8 like the piece.
+        if (encoding != talvo::RuleFileEncoding::Cp1251 && !record.wide) {
+            judgement.explanation = talvo::Utf8FromCp1251(judgement.explanation);
+        }
+        return judgement;
     } catch (...) {
         return {};  // out of memory: no judgement, rather than a wrong one
     }

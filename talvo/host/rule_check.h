@@ -71,7 +71,10 @@ struct EntryJudgement {
     const char* code = nullptr;
     std::string explanation;
 };
-EntryJudgement JudgeEntry(talvo::RuleKind kind, const std::string& piece);
+// A piece of a decoded file (`encoding` other than Cp1251) is UTF-8 and is
+// judged as the characters it holds; explanations are then UTF-8 too.
+EntryJudgement JudgeEntry(talvo::RuleKind kind, const std::string& piece,
+                          talvo::RuleFileEncoding encoding = talvo::RuleFileEncoding::Cp1251);
 
 // Reads the rule files under `base` (empty: the current folder), where
 // LoadRules would find them with `base` as its current folder. With

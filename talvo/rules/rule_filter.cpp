@@ -118,16 +118,6 @@ bool TestRuleText(const RuleRecord* record, std::string_view text) {
     return TestRecord(record, [text](const char* word) { return Tools::Talvo_TestWildText(text, word); });
 }
 
-bool TestRuleUnits(const RuleRecord* record, UnitView text) {
-    if (record == nullptr) {
-        return false;
-    }
-    if (record->wide) {
-        return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
-    }
-    return TestRecord(record, [text](const char* word) { return TestWildUnits(text, std::string_view(word)); });
-}
-
 // Where a well-formed request's search starts, or the answer of a malformed
 // one (`set` null).
 struct Search {
@@ -197,6 +187,16 @@ std::int32_t Walk(const Search& search, Test test) {
 
 bool TestRule(const RuleRecord* record, const char* text) {
     return TestRuleText(record, text != nullptr ? std::string_view(text) : std::string_view());
+}
+
+bool TestRuleUnits(const RuleRecord* record, UnitView text) {
+    if (record == nullptr) {
+        return false;
+    }
+    if (record->wide) {
+        return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
+    }
+    return TestRecord(record, [text](const char* word) { return TestWildUnits(text, std::string_view(word)); });
 }
 
 std::int32_t FilterText(const char* request) {

@@ -44,4 +44,8 @@ std::int32_t FilterUnits(UnitView request);
 // whole. A null record is false.
 bool TestRule(const RuleRecord* record, const char* text);
 
+// TestRule for a text of units (see talvo/frame/encoding.h), matched
+// character by character.
+bool TestRuleUnits(const RuleRecord* record, UnitView text);
+
 }  // namespace talvo
