@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "talvo/tools/tools.h"
 
@@ -118,6 +123,23 @@ char32_t ReadUtf8Checked(std::string_view bytes, std::size_t& position, bool& va
 // The position of the first byte above 127 at or after `position`, or the
 // size. Runs of ASCII, the bulk of most texts, go eight bytes at a time.
 std::size_t SkipAscii(std::string_view bytes, std::size_t position) noexcept {
+#if defined(__SSE2__)
+    const auto highBits = [&](std::size_t at) {
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at))));
+    };
+    if (bytes.size() - position >= 16) {
+        for (; bytes.size() - position >= 16; position += 16) {
+            if (const unsigned high = highBits(position); high != 0) {
+                return position + static_cast<std::size_t>(std::countr_zero(high));
+            }
+        }
+        // The last block, overlapping what was looked at already.
+        const std::size_t last = bytes.size() - 16;
+        const unsigned high = highBits(last) >> (position - last);
+        return high != 0 ? position + static_cast<std::size_t>(std::countr_zero(high)) : bytes.size();
+    }
+#endif
     while (bytes.size() - position >= 8) {
         std::uint64_t word;
         std::memcpy(&word, bytes.data() + position, 8);
@@ -285,7 +307,7 @@ std::size_t UnitsFromUtf8(std::string_view bytes, Unit* out, std::size_t capacit
 }
 
 CallText::CallText(const char* data) : m_bytes(data) {
-    const std::string_view text(data);
+    const std::string_view text = m_bytes;
     std::size_t position = SkipAscii(text, 0);
     if (position == text.size()) {
         return;  // ASCII only: the same bytes either way
@@ -328,7 +350,7 @@ CallText::CallText(const char* data) : m_bytes(data) {
         *out++ = static_cast<char>(unit);
     }
     m_narrow.resize(static_cast<std::size_t>(out - start));
-    m_bytes = m_narrow.c_str();
+    m_bytes = m_narrow;
 }
 
 void CallText::DecodeWide(std::string_view text) {

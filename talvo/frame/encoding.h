@@ -92,8 +92,8 @@ public:
     // True when the text holds characters code page 1251 lacks: Units() is
     // the text. Otherwise Bytes() is.
     bool IsWide() const { return m_wide; }
-    // The text as NUL-terminated code page 1251 bytes (not wide only).
-    const char* Bytes() const { return m_bytes; }
+    // The text as code page 1251 bytes, a NUL after them (not wide only).
+    std::string_view Bytes() const { return m_bytes; }
     // The text as units, some at or above kFirstWideUnit (wide only).
     UnitView Units() const { return m_units; }
 
@@ -102,7 +102,7 @@ private:
     // lacks, into units; leaves the bytes as they are when it is not UTF-8.
     void DecodeWide(std::string_view text);
 
-    const char* m_bytes;
+    std::string_view m_bytes;
     std::string m_narrow;
     UnitString m_units;
     bool m_wide = false;

@@ -165,6 +165,8 @@ std::int32_t Classify(const std::string& call, UnitView units) {
 
 std::int32_t MagicLevel(const char* callText) { return Classify(FromCString(callText), UnitView()); }
 
+std::int32_t MagicLevel(std::string_view callText) { return Classify(std::string(callText), UnitView()); }
+
 std::int32_t MagicLevelOfUnits(UnitView callText) {
     // A character the code page lacks is not a letter. Every test of levels
     // 1, 2 and 4 fails on a name that holds a non-letter (or, for level 2's

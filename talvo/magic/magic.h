@@ -24,6 +24,8 @@ std::string AddressUser(std::string_view text);
 // The match level 0 to 4 for a whole call text; a null text answers 0. Throws
 // only when memory runs out.
 std::int32_t MagicLevel(const char* callText);
+// The same for a call text whose length is known.
+std::int32_t MagicLevel(std::string_view callText);
 
 // MagicLevel for a call text decoded from UTF-8 that holds characters code
 // page 1251 lacks (see talvo/frame/encoding.h). Such a character is not a

@@ -1,5 +1,7 @@
 #include "talvo/rules/rule_files.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -24,6 +26,16 @@ bool ReadFromFileSystem(const char* path, std::string* bytes) {
     File file(std::fopen(path, "rb"));
     if (!file) {
         return false;
+    }
+    // The size, where the file tells a plausible one, saves growing the
+    // content step by step. (A folder may tell any number.)
+    constexpr long kMostReserved = 256L * 1024 * 1024;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(file.get());
+        if (size > 0 && size <= kMostReserved) {
+            bytes->reserve(static_cast<std::size_t>(size));
+        }
+        std::rewind(file.get());
     }
     char chunk[65536];
     for (;;) {
@@ -71,6 +83,25 @@ public:
         return true;
     }
 
+    // Takes `count` characters none of which is CR, LF or Ctrl-Z, at most as
+    // many as the piece has room for.
+    void TakeRun(const Char* characters, std::size_t count) {
+        if (count == 0) {
+            return;
+        }
+        if (m_used == 0) {
+            m_pieceLine = m_line;
+        }
+        std::memcpy(m_piece + m_used, characters, count * sizeof(Char));
+        m_used += count;
+        if (m_used == kPieceCharacters) {
+            Append(true);
+        }
+    }
+
+    // How many more characters the piece has room for.
+    std::size_t Room() const { return kPieceCharacters - m_used; }
+
     // Appends what is left when the file (or its Ctrl-Z) ends.
     void Finish() {
         if (m_used > 0) {
@@ -84,8 +115,13 @@ public:
 private:
     void Append(bool split) {
         std::size_t length = 0;
-        while (length < m_used && m_piece[length] != Char{0}) {
-            ++length;
+        if constexpr (sizeof(Char) == 1) {
+            const void* nul = std::memchr(m_piece, '\0', m_used);
+            length = nul != nullptr ? static_cast<std::size_t>(static_cast<const Char*>(nul) - m_piece) : m_used;
+        } else {
+            while (length < m_used && m_piece[length] != Char{0}) {
+                ++length;
+            }
         }
         const bool cutAtNul = length < m_used;
         if (length > 1 && m_piece[length - 1] == Char{'\n'}) {
@@ -121,6 +157,45 @@ private:
     std::int32_t m_line = 1;
     std::int32_t m_pieceLine = 1;
 };
+
+// The bytes the cutter must look at one by one: CR, LF and Ctrl-Z.
+constexpr std::array<bool, 256> BuildSpecial() {
+    std::array<bool, 256> special{};
+    special['\r'] = special['\n'] = special[static_cast<unsigned char>(kEndOfFile)] = true;
+    return special;
+}
+constexpr std::array<bool, 256> kSpecial = BuildSpecial();
+
+// Cuts a code page 1251 file: the runs between the bytes the cutter must look
+// at go in whole.
+void CutBytes(std::string_view bytes, StringList* list, RuleFileReading* reading) {
+    PieceCutter<char> cutter(list, reading);
+    const char* const data = bytes.data();
+    std::size_t position = 0;
+    while (position < bytes.size()) {
+        const std::size_t window = std::min(cutter.Room(), bytes.size() - position);
+        std::size_t run = 0;
+        while (run < window && !kSpecial[static_cast<unsigned char>(data[position + run])]) {
+            ++run;
+        }
+        cutter.TakeRun(data + position, run);
+        position += run;
+        if (run == window) {
+            continue;
+        }
+        const std::int32_t line = cutter.Line();
+        if (!cutter.Take(data[position++])) {
+            if (position < bytes.size()) {
+                reading->ignoredFromLine = line;
+            }
+            break;
+        }
+    }
+    cutter.Finish();
+    if (!reading->origins.empty()) {
+        reading->origins.back().split = false;  // nothing of its line follows
+    }
+}
 
 // Feeds the characters that `next` reads from `bytes` (from `position` on)
 // through a cutter.
@@ -166,8 +241,7 @@ void ReadPieces(std::string_view bytes, StringList* list, RuleFileReading* readi
     reading->encoding = Detect(bytes, position);
     switch (reading->encoding) {
         case RuleFileEncoding::Cp1251:
-            CutPieces<char>(
-                bytes, position, [](std::string_view all, std::size_t& at) { return all[at++]; }, list, reading);
+            CutBytes(bytes, list, reading);
             break;
         case RuleFileEncoding::Utf8:
         case RuleFileEncoding::Utf8Bom:

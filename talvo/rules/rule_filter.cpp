@@ -31,8 +31,9 @@ std::int64_t WholeNumberValue(const std::string& digits) {
     return value;
 }
 
-// The text after the two numbers and the blanks that follow each of them.
-std::string_view TextAfterTwoWords(const char* request) {
+// Where the text after the two numbers and the blanks that follow each of
+// them starts.
+const char* TextAfterTwoWords(const char* request) {
     const char* current = request;
     for (int word = 0; word < 2; ++word) {
         while (*current == ' ') {
@@ -45,7 +46,7 @@ std::string_view TextAfterTwoWords(const char* request) {
     while (*current == ' ') {
         ++current;
     }
-    return std::string_view(current);
+    return current;
 }
 
 // Tests a record with `matches(word)` for each word: every word must match,
@@ -108,12 +109,18 @@ bool MatchesWideWord(Text text, const char* word) {
     return TestWildUnits(text, units.View());
 }
 
+// Kept out of line: the code page 1251 search loop stays as small as it was.
+template <typename Text>
+[[gnu::noinline]] bool TestWideRecord(const RuleRecord* record, Text text) {
+    return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
+}
+
 bool TestRuleText(const RuleRecord* record, std::string_view text) {
     if (record == nullptr) {
         return false;
     }
-    if (record->wide) {
-        return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
+    if (record->wide) [[unlikely]] {
+        return TestWideRecord(record, text);
     }
     return TestRecord(record, [text](const char* word) { return Tools::Talvo_TestWildText(text, word); });
 }
@@ -148,12 +155,12 @@ Search StartSearch(const char* request) {
         return search;
     }
     search.startNumber = WholeNumberValue(startWord);
-    const std::string_view text = TextAfterTwoWords(request);
-    if (text.empty()) {
+    const char* const text = TextAfterTwoWords(request);
+    if (*text == '\0') {
         search.answer = kNoText;
         return search;
     }
-    search.textOffset = static_cast<std::size_t>(text.data() - request);
+    search.textOffset = static_cast<std::size_t>(text - request);
     search.set = search.rules->sets[setNumber];
     if (search.set == nullptr) {
         search.answer = kNoSuchSet;
@@ -194,19 +201,21 @@ bool TestRuleUnits(const RuleRecord* record, UnitView text) {
         return false;
     }
     if (record->wide) {
-        return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
+        return TestWideRecord(record, text);
     }
     return TestRecord(record, [text](const char* word) { return TestWildUnits(text, std::string_view(word)); });
 }
 
-std::int32_t FilterText(const char* request) {
-    const Search search = StartSearch(request);
+std::int32_t FilterText(std::string_view request) {
+    const Search search = StartSearch(request.data());
     if (search.set == nullptr) {
         return search.answer;
     }
-    const std::string_view text(request + search.textOffset);
+    const std::string_view text = request.substr(search.textOffset);
     return Walk(search, [text](const RuleRecord* record) { return TestRuleText(record, text); });
 }
+
+std::int32_t FilterText(const char* request) { return FilterText(std::string_view(request)); }
 
 std::int32_t FilterUnits(UnitView request) {
     // The numbers and the blanks around them are ASCII; a stand-in byte for

@@ -23,6 +23,7 @@
 // last stays loaded.
 
 #include <cstdint>
+#include <string_view>
 
 #include "talvo/frame/encoding.h"
 #include "talvo/rules/rule_store.h"
@@ -33,6 +34,8 @@ namespace talvo {
 // published when it starts (any thread, any number at once). Throws only
 // TokenizeOutOfMemory (or std::bad_alloc) when memory runs out.
 std::int32_t FilterText(const char* request);
+// The same for a request whose length is known; a NUL must follow it.
+std::int32_t FilterText(std::string_view request);
 
 // FilterText for a request decoded from UTF-8 that holds characters code
 // page 1251 lacks (see talvo/frame/encoding.h). Its text is matched character

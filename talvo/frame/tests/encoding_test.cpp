@@ -103,7 +103,8 @@ TEST(Encoding, CallTexts) {
             EXPECT_EQ(talvo::UnitString(text.Units()), c.units) << c.data;
         } else {
             EXPECT_EQ(text.Bytes(), c.bytes) << c.data;
-            EXPECT_EQ(text.Bytes() == c.data, c.sameBuffer) << c.data;
+            EXPECT_EQ(text.Bytes().data() == c.data, c.sameBuffer) << c.data;
+            EXPECT_EQ(text.Bytes().data()[text.Bytes().size()], '\0') << c.data;
         }
     }
 }
