@@ -24,7 +24,8 @@ SKIP = 77
 # Rule files by extension: CRLF and CR inside lines, blank lines, fields led
 # by separators (byte 4), exceptions, a "-" exception field, code page 1251
 # letters, a line longer than one 512-byte piece, one of exactly 512 bytes, a
-# byte 26 that ends the file early and a last line without a line feed.
+# byte 26 that ends the file early and a last line without a line feed; and
+# files in UTF-8 and UTF-16.
 RULE_FILES = {
     "_spm": b"*free* *offer*\x04*not* *free*@*xyz*\r\n"
             b"*cheap*\x04-\n"
@@ -43,6 +44,12 @@ RULE_FILES = {
     "_frd": b"alice\r\nbo\rb\r\ncarol\x1adave\n",
     "_vfi": b"*" + b"v" * 510 + b"*\n*tail*\n",
     "_alt": b"\xc0\xc1\xc2*\n",
+    # UTF-8 with and without its mark, UTF-16 both ways: characters outside
+    # code page 1251, a broken sequence, a line split at 512 characters.
+    "_rep": b"\xef\xbb\xbf" + "*кот*\n*ü*\na?b\n".encode() + "ж".encode() * 520 + b"\na\xffb\n",
+    "_rsp": "*привет*\n".encode(),
+    "_qp": b"\xff\xfe" + "*кот*\r\n?\r\n".encode("utf-16-le"),
+    "_sus": b"\xfe\xff" + "ü\n*😀*\x04*no*\n".encode("utf-16-be"),
 }
 
 LONG_TEXT = b"free " + b"w" * 700 + b" offer"
@@ -60,7 +67,10 @@ RULE_FILTER_TEXTS = [
     b"8 1 anyone", b"4 1 setup.exe", b"4 1 a virus scan now", b"4 1 virus scan",
     b"5 1 alice!x", b"5 1 bob!x", b"5 1 carol!x", b"5 1 dave!x",
     b"15 1 " + b"v" * 510, b"15 1 the tail", b"0 1 \xe0\xe1\xe2 lower", b"0 1 \xc0\xc1\xc2 upper",
-] + [b"%d 1 free cheap pills" % n for n in range(16)]
+] + [b"%d 1 free cheap pills" % n for n in range(16)] + [
+    t.encode() for t in ["11 1 у меня КОТ", "11 1 у меня кнт", "11 2 Ü", "11 2 ü", "11 3 a😀b", "11 3 aжb",
+                         "11 5 " + "Ж" * 8, "12 1 ПРИВЕТ всем", "10 1 КОТ", "10 2 😀", "14 1 ü", "14 2 a😀",
+                         "14 2 no 😀"]] + [b"11 6 a\xef\xbf\xbdb", b"11 1 \xea\xee\xf2"]
 
 # Every start number through set 13 and past its end: the resumed search.
 RESUMED = [b"13 %d buy cheap pills now spam" % start for start in range(1, 16)]
@@ -75,7 +85,7 @@ MAGIC_TEXTS = [
     b"Bxkqwz!zxvq@h", b"bxkqwz!zxvq", b"bxkqwz!zxvq 5", b"noaddress", b"!zxvq@h", b"bxkqwz!@h",
     b" bxkqwz!zxvq@h", b"\xe0bc!~\xc0BC@h", b"\xe0bc!~\xc1BC@h", b"abc!~@h", b"abc!~@h 4",
     b"BXKQWZ!ZXVQ@h 4 2 1 3", b"", b"bxkqwz!zxvq@h 01 1x",
-]
+] + [t.encode() for t in ["вася!~петя@h", "аbc!~АBC@h", "😀bc!~😀BC@h", "😀bc!~😁BC@h", "bxkqwz!zxvq@hôst 1"]]
 
 
 def calls():
