@@ -186,7 +186,8 @@ std::int32_t CheckReading(std::string_view bytes) {
 // Every record of every set as text, to compare two loading passes.
 std::string Rules() {
     std::string all;
-    for (const talvo::RuleSet set : talvo::TheRuleStore().sets) {
+    const talvo::RuleSnapshot store = talvo::CurrentRuleStore();
+    for (const talvo::RuleSet set : store->sets) {
         for (talvo::RuleRecord** record = set; record != nullptr && *record != nullptr; ++record) {
             all += (*record)->wide ? "W" : "N";
             for (const talvo::TokenNode* word = (*record)->words; word != nullptr; word = word->next) {
