@@ -1,9 +1,20 @@
-// RuleFilter over a large set where no entry matches, RuleFilter over the
-// matcher benchmark's corpus with its texts and rules once in code page 1251
-// and once in UTF-8, and LoadRules over rule files of 100,000 lines in all.
-// Rule files go into a fresh temporary folder.
+// RuleFilter over large sets and over the matcher benchmark's corpus, and
+// LoadRules over rule files of 100,000 lines in all. Rule files go into a
+// fresh temporary folder.
+//
+//   NoMatch/N        N spam-filter entries (the words of NonMatchingRules),
+//                    chat lines that none of them catches: a request tests
+//                    every entry, or only those the literal prefilter leaves.
+//   EveryCandidate/N N entries whose words all need literals every line holds,
+//                    so that the prefilter lets every entry through, and none
+//                    catches: the cost of the prefilter on top of a full walk.
+//   Corpus           the matcher benchmark's texts and rules once in code page
+//                    1251 and once in UTF-8.
+//   LoadRules        15 files of 100,000 lines (2.0 MB), CR LF line ends.
+//   HeapPerEntry     bytes of heap a loaded entry holds (glibc mallinfo2).
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <array>
 #include <cstring>
@@ -50,14 +61,41 @@ std::vector<std::string> NonMatchingRules(std::size_t count) {
     return rules;
 }
 
-void BM_RuleFilter_10000_NoMatch(benchmark::State& state) {
+// Every line starts with these words, and every entry's words need one of
+// them (its longest literal), so no entry can be ruled out by what the line
+// lacks. The entries still fail: on a fixed-length word, on a tail no line
+// ends with, or on an exception group that every line matches. A fifth have
+// no literal at all.
+constexpr const char* kEveryLineHolds[] = {"hello", "what", "is", "the", "score", "lol", "tonight", "channel"};
+std::vector<std::string> EveryCandidateRules(std::size_t count) {
+    std::vector<std::string> rules;
+    std::mt19937 random(11);
+    const std::size_t words = std::size(kEveryLineHolds);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string held = kEveryLineHolds[random() % words];
+        const std::string other = kEveryLineHolds[random() % words];
+        switch (i % 5) {
+            case 0: rules.push_back("*" + held + "* ??????????"); break;
+            case 1: rules.push_back("*" + held + "*?q"); break;
+            case 2: rules.push_back("*" + held + "*\4*" + other + "*"); break;
+            case 3: rules.push_back("*" + other + "*" + held + "*\4*xyz*@*" + held + "*"); break;
+            default: rules.push_back("?*?\4*"); break;
+        }
+    }
+    return rules;
+}
+
+void FilterLines(benchmark::State& state, const std::vector<std::string>& rules, const std::string& linePrefix) {
     testkit::RuleFolder folder;
-    WriteLines(folder, "_spm", NonMatchingRules(10000));
+    WriteLines(folder, "_spm", rules);
     CallExport(LoadRules, "");
-    const std::vector<std::string> lines = talvo_bench::ChatLines(64, 3);
+    std::vector<std::string> requests;
+    for (const std::string& line : talvo_bench::ChatLines(64, 3)) {
+        requests.push_back("13 1 " + linePrefix + line);
+    }
     std::size_t next = 0;
     for (auto _ : state) {
-        const std::string answer = CallExport(RuleFilter, "13 1 " + lines[next++ % lines.size()]);
+        const std::string answer = CallExport(RuleFilter, requests[next++ % requests.size()], 1024);
         if (answer != "var %match = 0") {
             state.SkipWithError(("unexpected answer " + answer).c_str());
             break;
@@ -65,7 +103,20 @@ void BM_RuleFilter_10000_NoMatch(benchmark::State& state) {
     }
     CallExport(LoadRules, "");  // the folder is gone after this: the store empties
 }
-BENCHMARK(BM_RuleFilter_10000_NoMatch)->Unit(benchmark::kMicrosecond);
+
+void BM_RuleFilter_NoMatch(benchmark::State& state) {
+    FilterLines(state, NonMatchingRules(static_cast<std::size_t>(state.range(0))), "");
+}
+BENCHMARK(BM_RuleFilter_NoMatch)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_RuleFilter_EveryCandidate(benchmark::State& state) {
+    std::string prefix;
+    for (const char* word : kEveryLineHolds) {
+        prefix += std::string(word) + " ";
+    }
+    FilterLines(state, EveryCandidateRules(static_cast<std::size_t>(state.range(0))), prefix);
+}
+BENCHMARK(BM_RuleFilter_EveryCandidate)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // Code page 1251 bytes of a UTF-8 literal (every character of it in the code page).
 std::string Cp1251(std::string_view utf8) {
@@ -162,19 +213,24 @@ void BM_RuleFilter_Corpus(benchmark::State& state) {
 }
 BENCHMARK(BM_RuleFilter_Corpus)->Arg(0)->Arg(1)->ArgName("utf8")->Unit(benchmark::kMillisecond);
 
-void BM_LoadRules_100000Lines(benchmark::State& state) {
-    testkit::RuleFolder folder;
-    // 100,000 lines over the fifteen files, all three kinds, chat-sized.
+// 100,000 lines over the fifteen files, all three kinds, chat-sized; answers
+// the bytes written.
+std::size_t WriteAllFiles(const testkit::RuleFolder& folder, const std::vector<std::string>& rules) {
     std::size_t bytes = 0;
     const char* const extensions[] = {"_alt", "_avo", "_chn", "_cur", "_file", "_frd", "_name", "_nck",
                                       "_prv", "_qp",  "_rep", "_rsp", "_spm", "_sus",  "_vfi"};
-    const std::vector<std::string> rules = NonMatchingRules(100000);
     std::size_t from = 0;
     for (std::size_t i = 0; i < std::size(extensions); ++i) {
         const std::size_t to = rules.size() * (i + 1) / std::size(extensions);
         bytes += WriteLines(folder, extensions[i], std::vector<std::string>(rules.begin() + from, rules.begin() + to));
         from = to;
     }
+    return bytes;
+}
+
+void BM_LoadRules_100000Lines(benchmark::State& state) {
+    testkit::RuleFolder folder;
+    const std::size_t bytes = WriteAllFiles(folder, NonMatchingRules(100000));
     for (auto _ : state) {
         const std::string answer = CallExport(LoadRules, "");
         if (answer != "var %match = 100000") {
@@ -186,5 +242,23 @@ void BM_LoadRules_100000Lines(benchmark::State& state) {
     UnloadDll(2);
 }
 BENCHMARK(BM_LoadRules_100000Lines)->Unit(benchmark::kMillisecond);
+
+// The heap the loaded rules hold, per entry: records, token lists and
+// whatever the library keeps beside them for searching.
+void BM_HeapPerEntry(benchmark::State& state) {
+    testkit::RuleFolder folder;
+    const auto entries = static_cast<std::size_t>(state.range(0));
+    WriteAllFiles(folder, NonMatchingRules(entries));
+    double perEntry = 0;
+    for (auto _ : state) {
+        UnloadDll(2);
+        const std::size_t before = mallinfo2().uordblks;
+        CallExport(LoadRules, "");
+        perEntry = static_cast<double>(mallinfo2().uordblks - before) / static_cast<double>(entries);
+    }
+    state.counters["bytes_per_entry"] = perEntry;
+    UnloadDll(2);
+}
+BENCHMARK(BM_HeapPerEntry)->Arg(100000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
