@@ -47,15 +47,20 @@ TokenNode* Tokenize(const char* text, char separator) {
     if (text == nullptr) {
         return nullptr;
     }
+    return Tokenize(std::string_view(text), separator);
+}
+
+TokenNode* Tokenize(std::string_view text, char separator) {
     TokenNode* head = nullptr;
     TokenNode* tail = nullptr;
-    const char* current = text;
-    while (*current == separator && *current != '\0') {
+    const char* current = text.data();
+    const char* const end = current + text.size();
+    while (current != end && *current == separator) {
         ++current;
     }
-    while (*current != '\0') {
+    while (current != end) {
         std::size_t length = 1;
-        while (current[length] != '\0' && current[length] != separator) {
+        while (current + length != end && current[length] != separator) {
             ++length;
         }
         TokenNode* node = nullptr;
@@ -72,16 +77,18 @@ TokenNode* Tokenize(const char* text, char separator) {
         }
         tail = node;
         current += length;
-        while (*current == separator && *current != '\0') {
+        while (current != end && *current == separator) {
             ++current;
         }
     }
     return head;
 }
 
-TokenNode* NewTokenNode(const char* text) noexcept {
+TokenNode* NewTokenNode(const char* text) noexcept { return NewTokenNode(std::string_view(text)); }
+
+TokenNode* NewTokenNode(std::string_view text) noexcept {
     TokenNode* node = nullptr;
-    NewNode(text, std::strlen(text), node);
+    NewNode(text.data(), text.size(), node);
     return node;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace talvo {
 
@@ -39,10 +40,14 @@ HeapAllocator SetHeapAllocator(HeapAllocator allocator) noexcept;
 // at either end give no empty tokens. A null or token-free text gives null.
 // On running out of memory, frees what it built and throws TokenizeOutOfMemory.
 TokenNode* Tokenize(const char* text, char separator);
+// The same for the bytes of `text`, which holds no NUL byte.
+TokenNode* Tokenize(std::string_view text, char separator);
 
 // A one-node list holding a copy of the whole of `text` (not null), or null
 // when memory runs out.
 TokenNode* NewTokenNode(const char* text) noexcept;
+// The same for the bytes of `text`, which holds no NUL byte.
+TokenNode* NewTokenNode(std::string_view text) noexcept;
 
 // Releases every node and text of the chain starting at `first` (null is fine).
 void FreeTokenList(TokenNode* first) noexcept;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "talvo/frame/encoding.h"
 #include "talvo/rules/rule_store.h"
@@ -278,34 +279,54 @@ const char* PieceText(const std::string& piece, char (&narrowed)[kPieceCharacter
     return narrowed;
 }
 
-// The pattern and exception fields of a piece; absent fields are empty.
-std::string Field(const char* piece, std::int32_t number) {
-    return GetToken(piece, kFieldSeparator, number);
-}
+// The pattern field and the exception field of a piece: fields are runs of
+// bytes other than byte 4, counted as GetToken counts them; an absent field
+// is empty.
+struct Fields {
+    std::string_view pattern;
+    std::string_view exceptions;
+};
 
-void FillPatternRecord(RuleRecord* record, const std::string& pattern, std::string exceptions) {
-    if (exceptions == "-") {
-        exceptions.clear();
+Fields PieceFields(std::string_view piece) {
+    std::string_view found[2];
+    std::size_t at = 0;
+    for (std::string_view& field : found) {
+        while (at < piece.size() && piece[at] == kFieldSeparator) {
+            ++at;
+        }
+        const std::size_t start = at;
+        while (at < piece.size() && piece[at] != kFieldSeparator) {
+            ++at;
+        }
+        field = piece.substr(start, at - start);
     }
-    record->words = Tokenize(pattern.c_str(), ' ');
-    record->exceptions = Tokenize(exceptions.c_str(), '@');
+    return {found[0], found[1]};
 }
 
-void FillAddressRecord(RuleRecord* record, std::string pattern, const std::string& exceptions) {
+void FillPatternRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions) {
+    if (exceptions == "-") {
+        exceptions = {};
+    }
+    record->words = Tokenize(pattern, ' ');
+    record->exceptions = Tokenize(exceptions, '@');
+}
+
+void FillAddressRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions) {
     if (pattern.empty()) {
         return;
     }
-    if (pattern.find_first_of(".!*@") == std::string::npos) {
+    if (pattern.find_first_of(".!*@") == std::string_view::npos) {
         // A bare nickname stands for every address of that nickname.
-        pattern += "!*";
+        FillPatternRecord(record, std::string(pattern) + "!*", exceptions);
+        return;
     }
     FillPatternRecord(record, pattern, exceptions);
 }
 
 // Whole-pattern records hold the whole field as their one word. Without that
 // word the record would catch every text, so a missing word means no record.
-bool FillWholePatternRecord(RuleRecord* record, const std::string& pattern) {
-    record->words = NewTokenNode(pattern.c_str());
+bool FillWholePatternRecord(RuleRecord* record, std::string_view pattern) {
+    record->words = NewTokenNode(pattern);
     return record->words != nullptr;
 }
 
@@ -337,6 +358,7 @@ void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, Rul
     }
     std::memset(set, 0, bytes);
     store.sets[setNumber] = set;
+    SetCompiler compiler(set, count);
     // Once one record is missing the set ends there; records made after it
     // could never be reached, not even to be freed, so none are made.
     bool setEnded = false;
@@ -366,8 +388,11 @@ void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, Rul
         if (!made) {
             DropRecord(set, i, store);
             setEnded = true;
+            continue;
         }
+        compiler.Add();
     }
+    store.compiled[setNumber] = compiler.Finish();
 }
 
 
@@ -384,17 +409,18 @@ std::string RuleFilePath(const char* extension) {
 bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece, RuleFileEncoding encoding) {
     record->wide = false;
     char narrowed[kPieceCharacters + 1];
-    const char* const text =
-        encoding == RuleFileEncoding::Cp1251 ? piece.c_str() : PieceText(piece, narrowed, record->wide);
+    // A NUL would end the text.
+    const Fields fields = PieceFields(
+        encoding == RuleFileEncoding::Cp1251 ? piece.c_str() : PieceText(piece, narrowed, record->wide));
     switch (kind) {
         case RuleKind::Pattern:
-            FillPatternRecord(record, Field(text, 1), Field(text, 2));
+            FillPatternRecord(record, fields.pattern, fields.exceptions);
             return true;
         case RuleKind::Address:
-            FillAddressRecord(record, Field(text, 1), Field(text, 2));
+            FillAddressRecord(record, fields.pattern, fields.exceptions);
             return true;
         case RuleKind::WholePattern:
-            return FillWholePatternRecord(record, Field(text, 1));
+            return FillWholePatternRecord(record, fields.pattern);
     }
     return false;
 }

@@ -107,10 +107,11 @@ bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece,
 struct RuleStore;
 
 // Fills the slot `set` (0..15) of `store`, a store not yet published, from
-// the file at `path`, reading each piece as a rule of `kind`, and adds the
-// number of pieces read to its entryCount. Throws TokenizeOutOfMemory when
-// splitting a field runs out of memory; the record being filled is dropped
-// and what was made until then stays in `store`.
+// the file at `path`, reading each piece as a rule of `kind`, adds the number
+// of pieces read to its entryCount, and prepares the set for searching.
+// Throws TokenizeOutOfMemory when splitting a field runs out of memory; the
+// record being filled is dropped, what was made until then stays in `store`,
+// and the set has no prepared form.
 void LoadRuleSet(RuleStore& store, const char* path, std::int32_t set, RuleKind kind);
 
 }  // namespace talvo

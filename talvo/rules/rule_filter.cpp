@@ -135,6 +135,7 @@ struct Search {
     RuleSet set = nullptr;
     std::int64_t startNumber = 0;
     std::size_t textOffset = 0;  // where the text starts in the request
+    const CompiledSet* prepared = nullptr;  // the set prepared for searching, if it is
 };
 
 Search StartSearch(const char* request) {
@@ -162,6 +163,7 @@ Search StartSearch(const char* request) {
     }
     search.textOffset = static_cast<std::size_t>(text - request);
     search.set = search.rules->sets[setNumber];
+    search.prepared = search.rules->compiled[setNumber].get();
     if (search.set == nullptr) {
         search.answer = kNoSuchSet;
     }
@@ -190,6 +192,24 @@ std::int32_t Walk(const Search& search, Test test) {
     return 0;
 }
 
+// The answer of a well-formed request: through the prepared set when there
+// is one (and `mode` asks for it), else by walking the records with `test`.
+template <typename Text, typename Test>
+std::int32_t Answer(const Search& search, Text text, SearchMode mode, Test test) {
+    if (search.prepared == nullptr || mode == SearchMode::Records) {
+        return Walk(search, test);
+    }
+    // A start number below 1 searches from entry 1; one past the end finds nothing.
+    const std::int64_t first = search.startNumber < 1 ? 0 : search.startNumber - 1;
+    if (static_cast<std::uint64_t>(first) >= search.prepared->EntryCount()) {
+        return 0;
+    }
+    const std::int64_t found =
+        search.prepared->FindFirst(text, static_cast<std::size_t>(first),
+                                   mode == SearchMode::Prefilter ? CompiledSearch::Prefilter : CompiledSearch::EveryEntry);
+    return found < 0 ? 0 : static_cast<std::int32_t>(found + 1);
+}
+
 }  // namespace
 
 bool TestRule(const RuleRecord* record, const char* text) {
@@ -206,16 +226,16 @@ bool TestRuleUnits(const RuleRecord* record, UnitView text) {
     return TestRecord(record, [text](const char* word) { return TestWildUnits(text, std::string_view(word)); });
 }
 
-std::int32_t FilterText(std::string_view request) {
+std::int32_t FilterText(std::string_view request, SearchMode mode) {
     const Search search = StartSearch(request.data());
     if (search.set == nullptr) {
         return search.answer;
     }
     const std::string_view text = request.substr(search.textOffset);
-    return Walk(search, [text](const RuleRecord* record) { return TestRuleText(record, text); });
+    return Answer(search, text, mode, [text](const RuleRecord* record) { return TestRuleText(record, text); });
 }
 
-std::int32_t FilterText(const char* request) { return FilterText(std::string_view(request)); }
+std::int32_t FilterText(const char* request, SearchMode mode) { return FilterText(std::string_view(request), mode); }
 
 std::int32_t FilterUnits(UnitView request) {
     // The numbers and the blanks around them are ASCII; a stand-in byte for

@@ -13,7 +13,8 @@
 //   n   the first entry at or after the start number that the text satisfies
 //   0   no such entry; also every start number past the end of the set
 //       (more digits than 32 bits hold included)
-//   -6  failure inside: memory ran out splitting an exception group
+//   -6  failure inside: memory ran out (only a set that could not be
+//       prepared splits its exception groups while searching)
 // A start number below 1 (also a negative one of more than 32 bits) searches
 // from entry 1.
 //
@@ -30,12 +31,19 @@
 
 namespace talvo {
 
+// How FilterText walks a set. Every way gives the same answers; the library
+// uses Prefilter. The others are there so that tests can compare: EveryEntry
+// tests every entry of the prepared set in order, Records tests the records
+// themselves as TestRule does (also the way for a set that has no prepared
+// form).
+enum class SearchMode { Prefilter, EveryEntry, Records };
+
 // The answer of RuleFilter for `request` (NUL-terminated), from the store
 // published when it starts (any thread, any number at once). Throws only
 // TokenizeOutOfMemory (or std::bad_alloc) when memory runs out.
-std::int32_t FilterText(const char* request);
+std::int32_t FilterText(const char* request, SearchMode mode = SearchMode::Prefilter);
 // The same for a request whose length is known; a NUL must follow it.
-std::int32_t FilterText(std::string_view request);
+std::int32_t FilterText(std::string_view request, SearchMode mode = SearchMode::Prefilter);
 
 // FilterText for a request decoded from UTF-8 that holds characters code
 // page 1251 lacks (see talvo/frame/encoding.h). Its text is matched character

@@ -33,6 +33,10 @@ const RuleSnapshot& EmptyStore() noexcept {
 }  // namespace
 
 RuleStore::~RuleStore() {
+    // The prepared sets point into the records, so they go first.
+    for (auto& set : compiled) {
+        set.reset();
+    }
     for (RuleSet set : sets) {
         if (set == nullptr) {
             continue;

@@ -16,10 +16,12 @@
 // shared ownership: one that a reload or an unload replaced lives on until
 // the last search that took it is done.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
 #include "talvo/frame/text_utils.h"
+#include "talvo/rules/compiled_set.h"
 
 namespace talvo {
 
@@ -45,6 +47,10 @@ struct RuleStore {
     // or a token list could not be made). LoadRules then answers the failure
     // instead of a count that looks complete.
     bool incomplete = false;
+    // Each set prepared for searching (compiled_set.h), made when the set was
+    // loaded; null where preparing ran out of memory or the set was not fully
+    // read, and then the search walks the records.
+    std::array<std::unique_ptr<const CompiledSet>, kRuleSetSlots> compiled;
 
     RuleStore() = default;
     // Frees every set with its records and token lists.

@@ -38,6 +38,7 @@
 #include "talvo/frame/host.h"
 #include "talvo/rules/rule_files.h"
 #include "talvo/rules/rule_store.h"
+#include "testing/filter_modes.h"
 #include "testing/fuzz_check.h"
 
 namespace {
@@ -302,6 +303,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string request(bytes.substr(0, bytes.find('\0')));
         const std::int32_t answer = Call(RuleFilter, request);
         Require(answer >= -5, "RuleFilter answered a code it has no meaning for", request);
+
+        // The literal prefilter changes no answer: every way of walking the set agrees.
+        if (const talvo::CallText call(request.c_str()); !call.IsWide()) {
+            const testkit::ModeAnswers modes = testkit::FilterInEveryMode(call.Bytes().data());
+            Require(modes.Agree() && (request.size() >= kLargestBuffer || modes.prefilter == answer),
+                    "the search with the prefilter answers otherwise than without it", request);
+        }
         if (answer >= 1) {
             // Only a well-formed request reaches the search: word 1 is the set.
             const std::int32_t set = std::atoi(request.c_str());

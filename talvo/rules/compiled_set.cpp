@@ -1,0 +1,375 @@
+#include "talvo/rules/compiled_set.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <limits>
+#include <stdexcept>
+
+#include "talvo/rules/rule_store.h"
+#include "talvo/tools/tools.h"
+
+namespace talvo {
+namespace {
+
+constexpr char kAnyRun = '*';
+constexpr char kAnyByte = '?';
+constexpr char kBlank = ' ';
+
+constexpr std::size_t kLiteralLimit = LiteralPrefilter::kLongest;
+
+// Up to this many candidates are put in order by sorting them; more are put
+// in order through a bitmap over the set's entries.
+constexpr std::size_t kSortedCandidates = 64;
+
+// What a byte of a word is worth in a literal: 0 for the wildcards, which
+// end a literal; else how much its folded byte narrows the texts that hold
+// it, least for the blank and the letters that fill chat lines, most for
+// digits and punctuation. Only the choice of literal, so only speed, depends
+// on the worth.
+std::array<unsigned char, 256> BuildWorth() {
+    std::array<unsigned char, 256> worth{};
+    const auto weigh = [](unsigned folded) -> unsigned char {
+        for (const char common : std::string_view(" ETAOINSHRDLCU")) {
+            if (folded == static_cast<unsigned char>(common)) {
+                return 1;
+            }
+        }
+        return (folded >= 'A' && folded <= 'Z') || folded >= 0xC0 ? 2 : 3;
+    };
+    for (std::size_t byte = 0; byte < worth.size(); ++byte) {
+        worth[byte] = byte == kAnyRun || byte == kAnyByte ? 0 : weigh(Tools::ToUpperChars[byte]);
+    }
+    return worth;
+}
+const std::array<unsigned char, 256> kWorth = BuildWorth();
+
+char Fold(char byte) { return static_cast<char>(Tools::ToUpperChars[static_cast<unsigned char>(byte)]); }
+
+// The best piece of at most kLiteralLimit bytes without wildcards among the
+// words of an entry: every text the entry catches holds it.
+struct Literal {
+    const char* bytes = nullptr;
+    std::size_t length = 0;
+    unsigned score = 0;
+};
+
+// Considers every window of up to kLiteralLimit bytes of the runs of the
+// NUL-terminated `word`; answers the word's length.
+std::size_t ConsiderRuns(const char* word, Literal& best) {
+    const auto* at = reinterpret_cast<const unsigned char*>(word);
+    const unsigned char* bestEnd = nullptr;
+    std::size_t bestRun = 0;
+    unsigned bestScore = best.score;
+    unsigned score = 0;
+    std::size_t run = 0;
+    for (unsigned char byte; (byte = *at) != 0; ++at) {
+        const unsigned worth = kWorth[byte];
+        if (worth == 0) {
+            score = 0;
+            run = 0;
+            continue;
+        }
+        score += worth;
+        if (run == kLiteralLimit) {
+            score -= kWorth[at[-static_cast<std::ptrdiff_t>(kLiteralLimit)]];
+        } else {
+            ++run;
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            bestEnd = at;
+            bestRun = run;
+        }
+    }
+    if (bestEnd != nullptr) {
+        best = {reinterpret_cast<const char*>(bestEnd + 1 - bestRun), bestRun, bestScore};
+    }
+    return static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(word));
+}
+
+std::uint32_t Offset(std::size_t value) {
+    if (value > std::numeric_limits<std::uint32_t>::max()) {
+        throw std::length_error("compiled rule set: too large");
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+// What one search needs besides the set: which literals the text was found
+// to hold, the candidates. One spare is kept for the next search,
+// so a search on its own allocates nothing once the spare has grown; searches
+// that run at the same time make their own.
+struct Scratch {
+    std::vector<std::uint32_t> seen;  // per literal: the search that last found it
+    std::uint32_t search = 0;
+    struct List {
+        const std::uint32_t* begin;
+        const std::uint32_t* end;
+    };
+    std::vector<List> lists;
+    std::vector<std::uint32_t> candidates;
+    std::vector<std::uint64_t> bits;  // all zero between searches
+};
+
+class SpareScratch {
+public:
+    ~SpareScratch() { std::unique_ptr<Scratch> drop(m_spare.exchange(nullptr)); }
+    std::unique_ptr<Scratch> Take() {
+        std::unique_ptr<Scratch> scratch(m_spare.exchange(nullptr));
+        return scratch ? std::move(scratch) : std::make_unique<Scratch>();
+    }
+    void Give(std::unique_ptr<Scratch> scratch) noexcept {
+        Scratch* expected = nullptr;
+        if (m_spare.compare_exchange_strong(expected, scratch.get())) {
+            scratch.release();
+        }
+    }
+
+private:
+    std::atomic<Scratch*> m_spare{nullptr};
+};
+
+SpareScratch g_spare;
+
+class ScratchLease {
+public:
+    ScratchLease() : m_scratch(g_spare.Take()) {}
+    ~ScratchLease() { g_spare.Give(std::move(m_scratch)); }
+    ScratchLease(const ScratchLease&) = delete;
+    ScratchLease& operator=(const ScratchLease&) = delete;
+    Scratch& operator*() const { return *m_scratch; }
+
+private:
+    std::unique_ptr<Scratch> m_scratch;
+};
+
+}  // namespace
+
+CompiledSet::CompiledSet(const RuleRecord* const* set, std::size_t capacity) : m_set(set) {
+    Offset(capacity);
+    m_groupStart.reserve(capacity + 1);
+    m_groupStart.push_back(0);
+    m_groupWords.push_back(0);
+    m_literals.Reserve(capacity);
+}
+
+void CompiledSet::Append() {
+    const std::size_t entry = EntryCount();
+    const RuleRecord& record = *m_set[entry];
+    bool canCatch = true;
+    Literal best;
+    for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
+        if (ConsiderRuns(word->text, best) == 0) {
+            canCatch = false;  // an empty mask matches nothing
+        }
+    }
+    for (const TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
+        // The group's words, as Tokenize at blanks gives them.
+        const std::string_view text(group->text);
+        if (text.size() > UINT16_MAX) {
+            throw std::length_error("prepared rule set: exception group too long");
+        }
+        const std::uint32_t firstWord = Offset(m_words.size());
+        std::size_t at = 0;
+        while (at < text.size()) {
+            while (at < text.size() && text[at] == kBlank) {
+                ++at;
+            }
+            const std::size_t start = at;
+            while (at < text.size() && text[at] != kBlank) {
+                ++at;
+            }
+            if (at > start) {
+                m_words.push_back({static_cast<std::uint16_t>(start), static_cast<std::uint16_t>(at - start)});
+            }
+        }
+        m_groupText.push_back(group->text);
+        m_groupWords.push_back(Offset(m_words.size()));
+        if (m_words.size() == firstWord) {
+            canCatch = false;  // a group of blanks only: the entry never catches
+        }
+    }
+    m_groupStart.push_back(Offset(m_groupText.size()));
+    if (!canCatch) {
+        return;
+    }
+    if (best.length == 0) {
+        m_withoutLiteral.push_back(static_cast<std::uint32_t>(entry));
+        return;
+    }
+    char folded[kLiteralLimit];
+    for (std::size_t i = 0; i < best.length; ++i) {
+        folded[i] = Fold(best.bytes[i]);
+    }
+    m_literals.Add(std::string_view(folded, best.length), static_cast<std::uint32_t>(entry));
+}
+
+void CompiledSet::Seal() { m_literals.Seal(); }
+
+bool CompiledSet::WideEntry() const { return m_set[EntryCount()]->wide; }
+
+bool CompiledSet::Catches(std::size_t entry, std::string_view text) const {
+    const RuleRecord& record = *m_set[entry];
+    for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
+        if (!Tools::Talvo_TestWildText(text, word->text)) {
+            return false;
+        }
+    }
+    for (std::uint32_t group = m_groupStart[entry]; group < m_groupStart[entry + 1]; ++group) {
+        const std::string_view groupText(m_groupText[group]);
+        const std::uint32_t wordsEnd = m_groupWords[group + 1];
+        std::uint32_t word = m_groupWords[group];
+        if (word == wordsEnd) {
+            return false;  // a group of blanks only
+        }
+        while (word < wordsEnd &&
+               Tools::Talvo_TestWildText(text, groupText.substr(m_words[word].offset, m_words[word].length))) {
+            ++word;
+        }
+        if (word == wordsEnd) {
+            return false;  // every word of the group matched: the exception applies
+        }
+    }
+    return true;
+}
+
+std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, CompiledSearch how) const {
+    const std::size_t count = EntryCount();
+    if (first >= count) {
+        return -1;
+    }
+    if (how == CompiledSearch::EveryEntry) {
+        for (std::size_t entry = first; entry < count; ++entry) {
+            if (Catches(entry, text)) {
+                return static_cast<std::int64_t>(entry);
+            }
+        }
+        return -1;
+    }
+    ScratchLease lease;
+    Scratch& scratch = *lease;
+
+    // The candidates come in lists, each ascending: the entries without a
+    // literal, and the entries of each literal the text holds.
+    std::size_t total = 0;
+    scratch.lists.clear();
+    const auto addList = [&](const std::uint32_t* begin, const std::uint32_t* end) {
+        if (first > 0) {
+            begin = std::lower_bound(begin, end, static_cast<std::uint32_t>(first));
+        }
+        if (begin != end) {
+            scratch.lists.push_back({begin, end});
+            total += static_cast<std::size_t>(end - begin);
+        }
+    };
+    addList(m_withoutLiteral.data(), m_withoutLiteral.data() + m_withoutLiteral.size());
+    if (m_literals.LiteralCount() > 0) {
+        if (scratch.seen.size() < m_literals.LiteralCount()) {
+            scratch.seen.resize(m_literals.LiteralCount(), 0);
+        }
+        if (++scratch.search == 0) {
+            std::fill(scratch.seen.begin(), scratch.seen.end(), 0);
+            scratch.search = 1;
+        }
+        m_literals.Scan(text, Tools::ToUpperChars, [&](std::uint32_t literal) {
+            if (scratch.seen[literal] != scratch.search) {
+                scratch.seen[literal] = scratch.search;
+                addList(m_literals.ValuesBegin(literal), m_literals.ValuesEnd(literal));
+            }
+        });
+    }
+
+    if (scratch.lists.size() == 1) {
+        for (const std::uint32_t* entry = scratch.lists[0].begin; entry != scratch.lists[0].end; ++entry) {
+            if (Catches(*entry, text)) {
+                return *entry;
+            }
+        }
+        return -1;
+    }
+    if (total <= kSortedCandidates) {
+        scratch.candidates.clear();
+        for (const Scratch::List& list : scratch.lists) {
+            scratch.candidates.insert(scratch.candidates.end(), list.begin, list.end);
+        }
+        std::sort(scratch.candidates.begin(), scratch.candidates.end());
+        for (const std::uint32_t entry : scratch.candidates) {
+            if (Catches(entry, text)) {
+                return entry;
+            }
+        }
+        return -1;
+    }
+
+    // Many candidates: mark them in a bitmap over the entries and walk it.
+    std::vector<std::uint64_t>& bits = scratch.bits;
+    if (bits.size() < (count + 63) / 64) {
+        bits.resize((count + 63) / 64, 0);
+    }
+    std::size_t low = bits.size();
+    std::size_t high = 0;
+    for (const Scratch::List& list : scratch.lists) {
+        low = std::min<std::size_t>(low, *list.begin / 64);
+        high = std::max<std::size_t>(high, *(list.end - 1) / 64);
+        for (const std::uint32_t* entry = list.begin; entry != list.end; ++entry) {
+            bits[*entry / 64] |= std::uint64_t{1} << (*entry % 64);
+        }
+    }
+    for (std::size_t word = low; word <= high; ++word) {
+        while (bits[word] != 0) {
+            const std::size_t entry = word * 64 + static_cast<std::size_t>(std::countr_zero(bits[word]));
+            bits[word] &= bits[word] - 1;
+            if (Catches(entry, text)) {
+                std::fill(bits.begin() + static_cast<std::ptrdiff_t>(word),
+                          bits.begin() + static_cast<std::ptrdiff_t>(high) + 1, 0);
+                return static_cast<std::int64_t>(entry);
+            }
+        }
+    }
+    return -1;
+}
+
+std::size_t CompiledSet::HeapBytes() const {
+    const auto bytes = [](const auto& vector) { return vector.capacity() * sizeof(vector[0]); };
+    return bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) + m_literals.HeapBytes() +
+           bytes(m_withoutLiteral);
+}
+
+SetCompiler::SetCompiler(const RuleRecord* const* set, std::size_t capacity) noexcept {
+    try {
+        m_set = std::make_unique<CompiledSet>(set, capacity);
+    } catch (...) {
+        m_set.reset();
+    }
+}
+
+void SetCompiler::Add() noexcept {
+    if (!m_set) {
+        return;
+    }
+    if (m_set->WideEntry()) {
+        // A rule in UTF-8 is matched character by character; such a set is
+        // searched through its records.
+        m_set.reset();
+        return;
+    }
+    try {
+        m_set->Append();
+    } catch (...) {
+        m_set.reset();
+    }
+}
+
+std::unique_ptr<const CompiledSet> SetCompiler::Finish() noexcept {
+    if (m_set) {
+        try {
+            m_set->Seal();
+        } catch (...) {
+            m_set.reset();
+        }
+    }
+    return std::move(m_set);
+}
+
+}  // namespace talvo

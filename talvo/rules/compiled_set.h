@@ -1,0 +1,104 @@
+#pragma once
+
+// A rule set prepared for searching, made once when the set is loaded and
+// kept beside its records. It adds to the records what a search would
+// otherwise work out for every text: where each exception group splits into
+// words, which entries can never catch, and a literal per entry for the
+// prefilter. The answers are those of TestRule on the records: an entry is
+// tested with the same Talvo_TestWildText calls on the same words, in the
+// same order.
+//
+// The prefilter: every text an entry catches matches each of its words, and
+// so holds, case-folded through ToUpperChars, every run of bytes a word has
+// between wildcards. Each entry that can catch gets one such run of up to
+// four bytes, folded (its literal). One pass over the folded text finds the
+// literals present; only their entries and the entries without a literal
+// are tested, in entry order. Two bytes agree under the case rule exactly
+// when they fold to the same byte, so a text holds a run case-blind exactly
+// when its folded bytes hold the folded run.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "talvo/rules/literal_prefilter.h"
+
+namespace talvo {
+
+struct RuleRecord;
+
+// How a prepared set is searched. Both give the same answers; Prefilter is
+// what the library uses, EveryEntry tests every entry in order (kept so that
+// tests can compare the two).
+enum class CompiledSearch { Prefilter, EveryEntry };
+
+class CompiledSet {
+public:
+    // Prepares the entries of `set`, a null-ended record array that must
+    // outlive this object, as they are appended. `capacity` is how many
+    // entries will be appended at most (more only costs growing). Throws
+    // std::bad_alloc, or std::length_error beyond 32-bit counts.
+    CompiledSet(const RuleRecord* const* set, std::size_t capacity);
+
+    // Prepares the next entry, set[EntryCount()], which must not be null.
+    // Throws as the constructor does. Not after Seal.
+    void Append();
+
+    // Makes the set ready to search. Throws std::bad_alloc.
+    void Seal();
+
+    // True when the next entry to append is a rule in UTF-8.
+    bool WideEntry() const;
+
+    // The entries appended.
+    std::size_t EntryCount() const { return m_groupStart.size() - 1; }
+
+    // The 0-based index of the first entry at or after `first` that catches
+    // `text`, or -1 when none does (also when `first` is past the end).
+    // Needs Seal first. Throws only std::bad_alloc, when the scratch area of
+    // a search cannot be made or grow.
+    std::int64_t FindFirst(std::string_view text, std::size_t first,
+                           CompiledSearch how = CompiledSearch::Prefilter) const;
+
+    // Heap bytes held (the records not counted).
+    std::size_t HeapBytes() const;
+
+private:
+    bool Catches(std::size_t entry, std::string_view text) const;
+
+    const RuleRecord* const* m_set;
+    // Entry e's exception groups are [m_groupStart[e], m_groupStart[e + 1]);
+    // group g is the text m_groupText[g] and its words are
+    // [m_groupWords[g], m_groupWords[g + 1]) of m_words, each a piece of
+    // that text. A group without words is one of blanks only.
+    std::vector<std::uint32_t> m_groupStart;
+    std::vector<const char*> m_groupText;
+    std::vector<std::uint32_t> m_groupWords;
+    struct Span {
+        std::uint16_t offset;
+        std::uint16_t length;
+    };
+    std::vector<Span> m_words;
+
+    LiteralPrefilter m_literals;                  // literal -> its entries
+    std::vector<std::uint32_t> m_withoutLiteral;  // entries that can catch and have none, ascending
+};
+
+// Prepares a set entry by entry while it is being loaded. Never throws: when
+// memory runs out it gives up, and the set gets no prepared form (it is then
+// searched through its records alone).
+class SetCompiler {
+public:
+    SetCompiler(const RuleRecord* const* set, std::size_t capacity) noexcept;
+    // The next entry of the set has been made; entries come in order.
+    void Add() noexcept;
+    // The prepared set of the entries added, or null when preparing failed.
+    std::unique_ptr<const CompiledSet> Finish() noexcept;
+
+private:
+    std::unique_ptr<CompiledSet> m_set;
+};
+
+}  // namespace talvo

@@ -1,0 +1,97 @@
+#include "talvo/rules/literal_prefilter.h"
+
+#include <stdexcept>
+
+namespace talvo {
+
+void LiteralPrefilter::Reserve(std::size_t values) {
+    m_filed.reserve(m_filed.size() + values);
+    // Room for every value being a literal of its own, two thirds full.
+    const std::size_t size = (m_filed.capacity() * 3) / 2 + 1;
+    if (m_slots.size() < size) {
+        Rehash(size);
+    }
+}
+
+void LiteralPrefilter::Rehash(std::size_t size) {
+    std::vector<Slot> old(size, Slot{0, kNone});
+    old.swap(m_slots);
+    for (const Slot& slot : old) {
+        if (slot.key != 0) {
+            std::size_t at = Home(slot.key);
+            while (m_slots[at].key != 0) {
+                at = Next(at);
+            }
+            m_slots[at] = slot;
+        }
+    }
+}
+
+std::uint32_t LiteralPrefilter::Number(std::uint32_t key) {
+    if (key <= 0xFF) {
+        if (m_single.empty()) {
+            m_single.assign(256, kNone);
+        }
+        if (m_single[key] == kNone) {
+            m_single[key] = m_literalCount++;
+        }
+        return m_single[key];
+    }
+    if (3 * (m_literalCount + 1) > 2 * m_slots.size()) {
+        Rehash(2 * m_slots.size() + 16);
+    }
+    std::size_t at = Home(key);
+    while (m_slots[at].key != 0 && m_slots[at].key != key) {
+        at = Next(at);
+    }
+    if (m_slots[at].key == 0) {
+        if (m_starts.empty()) {
+            m_starts.assign(3 * kPairWords, 0);
+        }
+        const std::size_t length = key <= 0xFFFF ? 2 : key <= 0xFFFFFF ? 3 : 4;
+        const std::uint32_t pair = key & 0xFFFF;
+        m_starts[(length - 2) * kPairWords + pair / 64] |= std::uint64_t{1} << (pair % 64);
+        m_slots[at] = {key, m_literalCount++};
+    }
+    return m_slots[at].literal;
+}
+
+void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
+    bool refused = literal.empty() || literal.size() > kLongest;
+    std::uint32_t key = 0;
+    for (std::size_t i = 0; i < literal.size() && !refused; ++i) {
+        const auto byte = static_cast<unsigned char>(literal[i]);
+        refused = byte == 0;
+        key |= std::uint32_t{byte} << (8 * i);
+    }
+    if (refused) {
+        throw std::invalid_argument("literal prefilter: a literal is 1 to 4 bytes other than 0");
+    }
+    if (m_literalCount >= (std::uint32_t{1} << 31)) {
+        throw std::length_error("literal prefilter: too many literals");
+    }
+    m_filed.push_back((std::uint64_t{Number(key)} << 32) | value);
+}
+
+void LiteralPrefilter::Seal() {
+    m_valueStart.assign(std::size_t{m_literalCount} + 1, 0);
+    for (const std::uint64_t filed : m_filed) {
+        ++m_valueStart[(filed >> 32) + 1];
+    }
+    for (std::size_t literal = 0; literal < m_literalCount; ++literal) {
+        m_valueStart[literal + 1] += m_valueStart[literal];
+    }
+    m_values.resize(m_filed.size());
+    std::vector<std::uint32_t> next(m_valueStart.begin(), m_valueStart.end() - 1);
+    for (const std::uint64_t filed : m_filed) {
+        m_values[next[filed >> 32]++] = static_cast<std::uint32_t>(filed);
+    }
+    std::vector<std::uint64_t>().swap(m_filed);
+}
+
+std::size_t LiteralPrefilter::HeapBytes() const {
+    return (m_single.capacity() + m_valueStart.capacity() + m_values.capacity()) * sizeof(std::uint32_t) +
+           (m_starts.capacity() + m_filed.capacity()) * sizeof(std::uint64_t) + m_slots.capacity() * sizeof(Slot);
+}
+
+}  // namespace talvo

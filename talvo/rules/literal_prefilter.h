@@ -1,0 +1,142 @@
+#pragma once
+
+// An index from short literals to the values filed under them, and one pass
+// over a text that finds which of the literals occur in it. The rule filter
+// keeps one per prepared set (values are entry numbers) to learn which
+// entries could catch a text before testing any of them.
+//
+// Literals are 1 to 4 bytes, none of them byte 0. A literal is kept as the
+// 32-bit number of its bytes, the first byte lowest, unused high bytes zero;
+// since no literal byte is 0 the number tells the length too. At each place
+// of the text a bitmap over byte pairs says whether a literal of 2, 3 or 4
+// bytes starts with the two bytes there; only then is it looked up.
+//
+// The text is read through a 256-byte table (the case folding). A byte that
+// reads as 0 belongs to no literal, so it can stand in for anything a literal
+// cannot contain (a character the bytes cannot express): it only breaks the
+// bytes a literal would have to match.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace talvo {
+
+class LiteralPrefilter {
+public:
+    static constexpr std::size_t kLongest = 4;
+
+    // Makes room for `values` values in all without growing on the way.
+    // Throws std::bad_alloc.
+    void Reserve(std::size_t values);
+
+    // Files `value` under `literal` (1 to kLongest bytes, no byte 0; anything
+    // else is refused with std::invalid_argument). Only before Seal. Throws
+    // std::bad_alloc, or std::length_error beyond 2^31 literals.
+    void Add(std::string_view literal, std::uint32_t value);
+
+    // Ends adding. Throws std::bad_alloc.
+    void Seal();
+
+    // The number of distinct literals; they are numbered 0 to this minus 1.
+    std::uint32_t LiteralCount() const { return m_literalCount; }
+
+    // The values filed under literal number `literal`, in the order filed.
+    const std::uint32_t* ValuesBegin(std::uint32_t literal) const { return m_values.data() + m_valueStart[literal]; }
+    const std::uint32_t* ValuesEnd(std::uint32_t literal) const { return m_values.data() + m_valueStart[literal + 1]; }
+
+    // Calls found(number) for every literal that occurs in `text` read
+    // through `fold`, once for each place it starts at (so a literal may be
+    // reported several times). Needs Seal first; allocates nothing.
+    template <typename Found>
+    void Scan(std::string_view text, const std::uint8_t (&fold)[256], Found&& found) const;
+
+    // Heap bytes held.
+    std::size_t HeapBytes() const;
+
+private:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    static constexpr std::size_t kPairWords = 65536 / 64;
+
+    struct Slot {
+        std::uint32_t key;  // the literal's number; 0 when free
+        std::uint32_t literal;
+    };
+
+    std::size_t Home(std::uint32_t key) const {
+        const auto hash = static_cast<std::uint32_t>((key * 0x9E3779B97F4A7C15ULL) >> 32);
+        return static_cast<std::size_t>((std::uint64_t{hash} * m_slots.size()) >> 32);
+    }
+    std::size_t Next(std::size_t slot) const { return slot + 1 == m_slots.size() ? 0 : slot + 1; }
+    bool Starts(std::size_t length, std::uint32_t pair) const {
+        return (m_starts[(length - 2) * kPairWords + pair / 64] >> (pair % 64)) & 1;
+    }
+    std::uint32_t Find(std::uint32_t key) const;
+    std::uint32_t Number(std::uint32_t key);
+    void Rehash(std::size_t size);
+
+    std::uint32_t m_literalCount = 0;
+    std::vector<std::uint32_t> m_single;   // literal of each one-byte key; empty until needed
+    std::vector<std::uint64_t> m_starts;   // lengths 2, 3, 4: a bit per pair of first bytes; empty until needed
+    std::vector<Slot> m_slots;             // open addressing, at most two thirds full
+    std::vector<std::uint32_t> m_valueStart;  // literal l's values: [m_valueStart[l], m_valueStart[l + 1])
+    std::vector<std::uint32_t> m_values;
+    // Until Seal: (literal, value) in the order filed.
+    std::vector<std::uint64_t> m_filed;
+};
+
+inline std::uint32_t LiteralPrefilter::Find(std::uint32_t key) const {
+    for (std::size_t slot = Home(key);; slot = Next(slot)) {
+        if (m_slots[slot].key == key) {
+            return m_slots[slot].literal;
+        }
+        if (m_slots[slot].key == 0) {
+            return kNone;
+        }
+    }
+}
+
+template <typename Found>
+void LiteralPrefilter::Scan(std::string_view text, const std::uint8_t (&fold)[256], Found&& found) const {
+    if (m_literalCount == 0) {
+        return;
+    }
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    const bool single = !m_single.empty();
+    const bool longer = !m_starts.empty();
+    // The folded bytes at the place and the three after it, the first lowest;
+    // 0 past the end.
+    std::uint32_t window = 0;
+    for (std::size_t i = 0; i < kLongest && i < size; ++i) {
+        window |= std::uint32_t{fold[bytes[i]]} << (8 * i);
+    }
+    for (std::size_t at = 0; at < size; ++at) {
+        if (single && m_single[window & 0xFF] != kNone) {
+            found(m_single[window & 0xFF]);
+        }
+        if (longer && (window & 0xFF00) != 0) {
+            const std::uint32_t pair = window & 0xFFFF;
+            std::uint32_t mask = 0xFFFF;
+            for (std::size_t length = 2; length <= kLongest; ++length) {
+                if (Starts(length, pair)) {
+                    const std::uint32_t literal = Find(window & mask);
+                    if (literal != kNone) {
+                        found(literal);
+                    }
+                }
+                mask = (mask << 8) | 0xFF;
+                if (length < kLongest && (window & ~(mask >> 8) & mask) == 0) {
+                    break;  // the next byte is past the end or reads as 0
+                }
+            }
+        }
+        window >>= 8;
+        if (at + kLongest < size) {
+            window |= std::uint32_t{fold[bytes[at + kLongest]]} << (8 * (kLongest - 1));
+        }
+    }
+}
+
+}  // namespace talvo

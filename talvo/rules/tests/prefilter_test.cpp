@@ -1,0 +1,224 @@
+// The literal prefilter never changes an answer: FilterText gives the same
+// answer with the prefilter, testing every prepared entry, and walking the
+// records, and the answer is the one the rules call for.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "talvo/rules/literal_prefilter.h"
+#include "talvo/rules/rule_store.h"
+#include "talvo/tools/tools.h"
+#include "testing/export_call.h"
+#include "testing/filter_modes.h"
+
+namespace {
+
+// Checks every request in every search mode against its expected answer.
+void ExpectAnswers(const std::vector<std::pair<std::string, std::int32_t>>& requests) {
+    for (const auto& [request, answer] : requests) {
+        const testkit::ModeAnswers answers = testkit::FilterInEveryMode(request.c_str());
+        EXPECT_TRUE(answers.Agree()) << '"' << request << "\": " << answers.Describe();
+        EXPECT_EQ(answers.prefilter, answer) << '"' << request << '"';
+    }
+}
+
+TEST(Prefilter, EntriesWithoutALiteralAndLiteralsOnlyInExceptions) {
+    struct Case {
+        const char* what;
+        const char* rules;  // set 13, pattern kind
+        std::vector<std::pair<std::string, std::int32_t>> requests;
+    } cases[] = {
+        {"a lone star", "*zzz*\n*\n", {{"13 1 anything", 2}, {"13 3 x", 0}}},
+        {"only '?' and '*'", "?*?\n??\n", {{"13 1 ab", 1}, {"13 1 a", 0}, {"13 2 ab", 2}, {"13 2 abc", 0}}},
+        {"no words at all", "   \n\4\4\n", {{"13 1 q", 1}, {"13 2 q", 2}}},
+        {"no words, an exception", " \4*spam*\n", {{"13 1 ham", 1}, {"13 1 SPAM!", 0}}},
+        {"a literal only in an exception", "*\4*xyz*@*abc* *d*\n*d*\n",
+         {{"13 1 d", 1}, {"13 1 xyz", 0}, {"13 1 xyz d", 2}, {"13 1 abc d", 2}, {"13 1 abc", 1}}},
+        {"a group of blanks never lets the entry catch", "*a*\4  \n*a*\4*b*@ \n*a*\n", {{"13 1 a", 3}}},
+        {"the literal sits between '?'", "a?cdef?g\n", {{"13 1 AxCDEFyG", 1}, {"13 1 axcdexg", 0}}},
+        {"a long run: any four bytes of it would do", "*cheapest*\n", {{"13 1 the CHEAPEST deal", 1}, {"13 1 cheap", 0}}},
+        {"head and tail anchors", "abc*\n*xyz\n", {{"13 1 abcxyz", 1}, {"13 1 xyzabc", 0}, {"13 2 xyzabc", 0}}},
+        {"case partners in code page 1251", "*\xCF\xD0\xC8\xC2\xC5\xD2*\n*\xB8\xB8*\n",
+         {{"13 1 \xEF\xF0\xE8\xE2\xE5\xF2!", 1}, {"13 1 \xA8\xB8", 2}, {"13 1 \xB5", 0}}},
+        {"bytes without a partner match only themselves", "*\xB5\xB5*\n", {{"13 1 x\xB5\xB5", 1}, {"13 1 \xB5", 0}}},
+        {"'?' and '*' in the text are ordinary bytes", "*a?b*\n*\n", {{"13 1 a*b", 1}, {"13 1 ?*", 2}}},
+        {"entries after a start past the candidates", "*a*\n*b*\n*a*\n", {{"13 2 a", 3}, {"13 4 a", 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testkit::RuleFolder folder;
+        folder.WriteRules("_spm", c.rules);
+        talvo::LoadAllRuleFiles();
+        ExpectAnswers(c.requests);
+        talvo::FreeRuleStore();
+    }
+}
+
+TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
+    talvo::LiteralPrefilter literals;
+    const char* const added[] = {"A", "AB", "ABC", "ABCD", "BC", "\xC0\xC1", "Z"};
+    for (std::uint32_t value = 0; value < std::size(added); ++value) {
+        literals.Add(added[value], value);
+    }
+    literals.Seal();
+    struct Case {
+        std::string text;
+        std::vector<std::string> found;  // literals, in the order added
+    } cases[] = {
+        {"abcd", {"A", "AB", "ABC", "ABCD", "BC"}},
+        {"xbc", {"BC"}},
+        {"ab", {"A", "AB"}},
+        {std::string("a\0bc", 4), {"A", "BC"}},  // a byte that reads as 0 breaks every literal
+        {"\xE0\xE1", {"\xC0\xC1"}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<bool> seen(std::size(added), false);
+        literals.Scan(c.text, Tools::ToUpperChars, [&](std::uint32_t literal) {
+            for (const std::uint32_t* value = literals.ValuesBegin(literal); value != literals.ValuesEnd(literal);
+                 ++value) {
+                seen[*value] = true;
+            }
+        });
+        std::vector<std::string> found;
+        for (std::size_t value = 0; value < seen.size(); ++value) {
+            if (seen[value]) {
+                found.emplace_back(added[value]);
+            }
+        }
+        EXPECT_EQ(found, c.found) << '"' << c.text << '"';
+    }
+}
+
+// Random rule files of all three kinds and random texts, many made to match
+// a word of the set, letters in both cases, high bytes with and without a
+// case partner, '?' and '*' everywhere.
+class RandomRules {
+public:
+    explicit RandomRules(std::uint32_t seed) : m_random(seed) {}
+
+    std::string Line(bool wholePattern) {
+        std::string line;
+        if (Chance(10)) {
+            line += '\4';
+        }
+        const int words = Pick(4);
+        for (int i = 0; i < words; ++i) {
+            line += (i > 0 || Chance(5)) ? std::string(1 + Pick(2), ' ') : "";
+            line += Word();
+        }
+        if (wholePattern || Chance(3)) {
+            return line;
+        }
+        line += '\4';
+        if (Chance(6)) {
+            return line + (Chance(2) ? "-" : " -");
+        }
+        const int groups = 1 + Pick(3);
+        for (int g = 0; g < groups; ++g) {
+            line += g > 0 ? "@" : "";
+            line += Chance(8) ? "  " : Word() + (Chance(2) ? " " + Word() : "");
+        }
+        return line;
+    }
+
+    // A text the word matches, with letters in either case.
+    std::string Instance(const std::string& word) {
+        std::string text;
+        for (const char byte : word) {
+            if (byte == '*') {
+                text += Plain(Pick(3));
+            } else if (byte == '?') {
+                text += Plain(1);
+            } else {
+                text += Chance(2) ? static_cast<char>(Tools::ToLowerChars[static_cast<unsigned char>(byte)])
+                                  : static_cast<char>(Tools::ToUpperChars[static_cast<unsigned char>(byte)]);
+            }
+        }
+        return text;
+    }
+
+    std::string Text() { return Plain(Pick(9)); }
+    int Pick(int below) { return static_cast<int>(m_random() % static_cast<unsigned>(below)); }
+    bool Chance(int oneIn) { return Pick(oneIn) == 0; }
+
+    std::string Word() {
+        std::string word;
+        const int length = 1 + Pick(6);
+        for (int i = 0; i < length; ++i) {
+            word += Chance(4) ? (Chance(2) ? '*' : '?') : Letter();
+        }
+        return word;
+    }
+
+private:
+    char Letter() {
+        static const char kLetters[] = "aAbBcz!.1\xE0\xC0\xFF\xDF\xB8\xA8\xB5\x83\x81";
+        return kLetters[Pick(m_narrow ? 3 : sizeof kLetters - 1)];
+    }
+    std::string Plain(int length) {
+        std::string text;
+        for (int i = 0; i < length; ++i) {
+            text += Chance(8) ? (Chance(2) ? ' ' : (Chance(2) ? '?' : '*')) : Letter();
+        }
+        return text;
+    }
+
+    std::mt19937 m_random;
+
+public:
+    // Few letters: entries share literals, and texts hold many of them.
+    bool m_narrow = false;
+};
+
+TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
+    RandomRules random(13);
+    testkit::RuleFolder folder;
+    struct Kind {
+        const char* extension;
+        int set;
+        bool wholePattern;
+    } const kinds[] = {{"_spm", 13, false}, {"_avo", 1, false}, {"_file", 4, true}};
+    int requests = 0;
+    int caught = 0;
+    const auto started = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - started < std::chrono::milliseconds(1500)) {
+        std::vector<std::string> words;
+        for (const Kind& kind : kinds) {
+            std::string file;
+            // Some sets large enough for many candidates at once.
+            random.m_narrow = random.Chance(4);
+            const int lines = random.m_narrow ? 64 + random.Pick(200) : 1 + random.Pick(40);
+            for (int i = 0; i < lines; ++i) {
+                const std::string line = random.Line(kind.wholePattern);
+                file += line + "\n";
+                words.push_back(line.substr(0, line.find_first_of("\4 ")));
+            }
+            folder.WriteRules(kind.extension, file);
+        }
+        talvo::LoadAllRuleFiles();
+        for (int i = 0; i < 400; ++i) {
+            const Kind& kind = kinds[random.Pick(3)];
+            const std::string text =
+                random.Chance(3) ? random.Text() : random.Instance(words[static_cast<std::size_t>(random.Pick(static_cast<int>(words.size())))]);
+            const int start = random.Chance(4) ? random.Pick(270) - 1 : 1;
+            const std::string request = std::to_string(kind.set) + " " + std::to_string(start) + " " + text;
+            const testkit::ModeAnswers answers = testkit::FilterInEveryMode(request.c_str());
+            ASSERT_TRUE(answers.Agree()) << '"' << request << "\": " << answers.Describe();
+            ++requests;
+            caught += answers.prefilter > 0;
+        }
+    }
+    talvo::FreeRuleStore();
+    // The texts must exercise catching, not only the search for nothing.
+    EXPECT_GT(caught, requests / 10) << caught << " of " << requests << " requests caught";
+    std::printf("%d requests over random rule files, %d caught\n", requests, caught);
+}
+
+}  // namespace
