@@ -1,31 +1,33 @@
 #pragma once
 
-// FilterText's answer for one request in each way it can walk a set: with the
-// literal prefilter (what the library does), every prepared entry in order,
-// and the records themselves. The three must always agree.
+// One request answered in several ways that must agree: `filter(request,
+// mode)` for each mode given (FilterText and its search modes, with the
+// literal prefilter, every prepared entry, the records alone).
 
 #include <cstdint>
 #include <string>
-
-#include "talvo/rules/rule_filter.h"
+#include <vector>
 
 namespace testkit {
 
 struct ModeAnswers {
-    std::int32_t prefilter;
-    std::int32_t everyEntry;
-    std::int32_t records;
-    bool Agree() const { return prefilter == everyEntry && everyEntry == records; }
+    std::vector<std::int32_t> answers;  // one per mode, in the order given
+    bool Agree() const {
+        for (const std::int32_t answer : answers) {
+            if (answer != answers.front()) return false;
+        }
+        return true;
+    }
     std::string Describe() const {
-        return "prefilter " + std::to_string(prefilter) + ", every entry " + std::to_string(everyEntry) +
-               ", records " + std::to_string(records);
+        std::string text;
+        for (const std::int32_t answer : answers) text += (text.empty() ? "" : " / ") + std::to_string(answer);
+        return text;
     }
 };
 
-inline ModeAnswers FilterInEveryMode(const char* request) {
-    return {talvo::FilterText(request, talvo::SearchMode::Prefilter),
-            talvo::FilterText(request, talvo::SearchMode::EveryEntry),
-            talvo::FilterText(request, talvo::SearchMode::Records)};
+template <typename Filter, typename... Modes>
+ModeAnswers FilterInEveryMode(Filter filter, const char* request, Modes... modes) {
+    return {{filter(request, modes)...}};
 }
 
 }  // namespace testkit

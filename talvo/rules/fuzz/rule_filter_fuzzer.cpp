@@ -37,6 +37,7 @@
 #include "talvo/frame/encoding.h"
 #include "talvo/frame/host.h"
 #include "talvo/rules/rule_files.h"
+#include "talvo/rules/rule_filter.h"
 #include "talvo/rules/rule_store.h"
 #include "testing/filter_modes.h"
 #include "testing/fuzz_check.h"
@@ -306,8 +307,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         // The literal prefilter changes no answer: every way of walking the set agrees.
         if (const talvo::CallText call(request.c_str()); !call.IsWide()) {
-            const testkit::ModeAnswers modes = testkit::FilterInEveryMode(call.Bytes().data());
-            Require(modes.Agree() && (request.size() >= kLargestBuffer || modes.prefilter == answer),
+            using talvo::SearchMode;
+            const auto filter = [](const char* text, SearchMode mode) { return talvo::FilterText(text, mode); };
+            const testkit::ModeAnswers modes = testkit::FilterInEveryMode(
+                filter, call.Bytes().data(), SearchMode::Prefilter, SearchMode::EveryEntry, SearchMode::Records);
+            Require(modes.Agree() && (request.size() >= kLargestBuffer || modes.answers.front() == answer),
                     "the search with the prefilter answers otherwise than without it", request);
         }
         if (answer >= 1) {
