@@ -1,7 +1,7 @@
 #include "talvo/rules/rule_files.h"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,6 +10,10 @@
 
 #include "talvo/frame/encoding.h"
 #include "talvo/rules/rule_store.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace talvo {
 namespace {
@@ -159,13 +163,29 @@ private:
     std::int32_t m_pieceLine = 1;
 };
 
-// The bytes the cutter must look at one by one: CR, LF and Ctrl-Z.
-constexpr std::array<bool, 256> BuildSpecial() {
-    std::array<bool, 256> special{};
-    special['\r'] = special['\n'] = special[static_cast<unsigned char>(kEndOfFile)] = true;
-    return special;
+// How many of the first `limit` bytes come before one the cutter must look
+// at: a CR, a LF or a Ctrl-Z.
+std::size_t PlainRun(const char* bytes, std::size_t limit) {
+    std::size_t run = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i end = _mm_set1_epi8(static_cast<char>(kEndOfFile));
+    for (; run + 16 <= limit; run += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + run));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)),
+                                          _mm_cmpeq_epi8(block, end));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        if (mask != 0) {
+            return run + static_cast<std::size_t>(std::countr_zero(mask));
+        }
+    }
+#endif
+    while (run < limit && bytes[run] != '\r' && bytes[run] != '\n' && bytes[run] != static_cast<char>(kEndOfFile)) {
+        ++run;
+    }
+    return run;
 }
-constexpr std::array<bool, 256> kSpecial = BuildSpecial();
 
 // Cuts a code page 1251 file: the runs between the bytes the cutter must look
 // at go in whole.
@@ -175,10 +195,7 @@ void CutBytes(std::string_view bytes, StringList* list, RuleFileReading* reading
     std::size_t position = 0;
     while (position < bytes.size()) {
         const std::size_t window = std::min(cutter.Room(), bytes.size() - position);
-        std::size_t run = 0;
-        while (run < window && !kSpecial[static_cast<unsigned char>(data[position + run])]) {
-            ++run;
-        }
+        const std::size_t run = PlainRun(data + position, window);
         cutter.TakeRun(data + position, run);
         position += run;
         if (run == window) {

@@ -56,6 +56,9 @@ TEST(RuleFiles, ReadRuleFileCutsPieces) {
         {std::string("ab\0cd\nef\n", 9), {"ab", "ef"}},
         {"", {}},
         {"\4\4\n", {"\4\4"}},
+        // CR, LF and Ctrl-Z past the first 16 bytes of a line
+        {std::string(20, 'c') + "\r" + std::string(20, 'd') + "\n" + std::string(33, 'e') + "\x1A\n",
+         {std::string(20, 'c') + std::string(20, 'd'), std::string(33, 'e')}},
     };
     testkit::RuleFolder folder;
     for (const Case& c : cases) {
