@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace talvo {
@@ -48,9 +49,11 @@ public:
 
     // Calls found(number) for every literal that occurs in `text` read
     // through `fold`, once for each place it starts at (so a literal may be
-    // reported several times). Needs Seal first; allocates nothing.
-    template <typename Found>
-    void Scan(std::string_view text, const std::uint8_t (&fold)[256], Found&& found) const;
+    // reported several times). `Char` is a byte (char) or a wider character
+    // unit; a unit of 256 or more reads as 0. Needs Seal first; allocates
+    // nothing.
+    template <typename Char, typename Found>
+    void Scan(std::basic_string_view<Char> text, const std::uint8_t (&fold)[256], Found&& found) const;
 
     // Heap bytes held.
     std::size_t HeapBytes() const;
@@ -97,12 +100,17 @@ inline std::uint32_t LiteralPrefilter::Find(std::uint32_t key) const {
     }
 }
 
-template <typename Found>
-void LiteralPrefilter::Scan(std::string_view text, const std::uint8_t (&fold)[256], Found&& found) const {
+template <typename Char, typename Found>
+void LiteralPrefilter::Scan(std::basic_string_view<Char> text, const std::uint8_t (&fold)[256], Found&& found) const {
     if (m_literalCount == 0) {
         return;
     }
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const auto read = [&fold](Char unit) -> std::uint32_t {
+        using Unsigned = std::make_unsigned_t<Char>;
+        const auto value = static_cast<Unsigned>(unit);
+        return value < 256 ? fold[value] : 0;
+    };
+    const Char* const bytes = text.data();
     const std::size_t size = text.size();
     const bool single = !m_single.empty();
     const bool longer = !m_starts.empty();
@@ -110,7 +118,7 @@ void LiteralPrefilter::Scan(std::string_view text, const std::uint8_t (&fold)[25
     // 0 past the end.
     std::uint32_t window = 0;
     for (std::size_t i = 0; i < kLongest && i < size; ++i) {
-        window |= std::uint32_t{fold[bytes[i]]} << (8 * i);
+        window |= read(bytes[i]) << (8 * i);
     }
     for (std::size_t at = 0; at < size; ++at) {
         if (single && m_single[window & 0xFF] != kNone) {
@@ -134,7 +142,7 @@ void LiteralPrefilter::Scan(std::string_view text, const std::uint8_t (&fold)[25
         }
         window >>= 8;
         if (at + kLongest < size) {
-            window |= std::uint32_t{fold[bytes[at + kLongest]]} << (8 * (kLongest - 1));
+            window |= read(bytes[at + kLongest]) << (8 * (kLongest - 1));
         }
     }
 }

@@ -76,9 +76,26 @@ TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
         literals.Add(added[value], value);
     }
     literals.Seal();
+    // The literals found, in the order added.
+    const auto found = [&](auto text) {
+        std::vector<bool> seen(std::size(added), false);
+        literals.Scan(text, Tools::ToUpperChars, [&](std::uint32_t literal) {
+            for (const std::uint32_t* value = literals.ValuesBegin(literal); value != literals.ValuesEnd(literal);
+                 ++value) {
+                seen[*value] = true;
+            }
+        });
+        std::vector<std::string> names;
+        for (std::size_t value = 0; value < seen.size(); ++value) {
+            if (seen[value]) {
+                names.emplace_back(added[value]);
+            }
+        }
+        return names;
+    };
     struct Case {
         std::string text;
-        std::vector<std::string> found;  // literals, in the order added
+        std::vector<std::string> found;
     } cases[] = {
         {"abcd", {"A", "AB", "ABC", "ABCD", "BC"}},
         {"xbc", {"BC"}},
@@ -88,21 +105,12 @@ TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
         {"", {}},
     };
     for (const Case& c : cases) {
-        std::vector<bool> seen(std::size(added), false);
-        literals.Scan(c.text, Tools::ToUpperChars, [&](std::uint32_t literal) {
-            for (const std::uint32_t* value = literals.ValuesBegin(literal); value != literals.ValuesEnd(literal);
-                 ++value) {
-                seen[*value] = true;
-            }
-        });
-        std::vector<std::string> found;
-        for (std::size_t value = 0; value < seen.size(); ++value) {
-            if (seen[value]) {
-                found.emplace_back(added[value]);
-            }
-        }
-        EXPECT_EQ(found, c.found) << '"' << c.text << '"';
+        EXPECT_EQ(found(std::string_view(c.text)), c.found) << '"' << c.text << '"';
     }
+    // Wider units: one of 256 or more reads as 0 whatever its low byte.
+    EXPECT_EQ(found(std::u32string_view(U"a\u0141bc")), (std::vector<std::string>{"A", "BC"}));
+    EXPECT_EQ(found(std::u32string_view(U"\u01C0\u00E1")), std::vector<std::string>{});
+    EXPECT_EQ(found(std::u32string_view(U"\u00E0\u00E1")), std::vector<std::string>{"\xC0\xC1"});
 }
 
 // Random rule files of all three kinds and random texts, many made to match
