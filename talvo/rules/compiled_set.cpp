@@ -55,9 +55,18 @@ struct Literal {
     unsigned score = 0;
 };
 
+// What a word asks of a text's length: a word without '*' matches only a
+// text of its own length, any word only a text at least as long as its
+// bytes other than '*'.
+struct WordLength {
+    std::size_t length = 0;
+    std::size_t stars = 0;
+};
+
 // Considers every window of up to kLiteralLimit bytes of the runs of the
-// NUL-terminated `word`; answers the word's length.
-std::size_t ConsiderRuns(const char* word, Literal& best) {
+// NUL-terminated `word`.
+WordLength ConsiderRuns(const char* word, Literal& best) {
+    std::size_t stars = 0;
     const auto* at = reinterpret_cast<const unsigned char*>(word);
     const unsigned char* bestEnd = nullptr;
     std::size_t bestRun = 0;
@@ -67,6 +76,7 @@ std::size_t ConsiderRuns(const char* word, Literal& best) {
     for (unsigned char byte; (byte = *at) != 0; ++at) {
         const unsigned worth = kWorth[byte];
         if (worth == 0) {
+            stars += byte == kAnyRun;
             score = 0;
             run = 0;
             continue;
@@ -86,7 +96,7 @@ std::size_t ConsiderRuns(const char* word, Literal& best) {
     if (bestEnd != nullptr) {
         best = {reinterpret_cast<const char*>(bestEnd + 1 - bestRun), bestRun, bestScore};
     }
-    return static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(word));
+    return {static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(word)), stars};
 }
 
 std::uint32_t Offset(std::size_t value) {
@@ -149,6 +159,7 @@ private:
 CompiledSet::CompiledSet(const RuleRecord* const* set, std::size_t capacity) : m_set(set) {
     Offset(capacity);
     m_groupStart.reserve(capacity + 1);
+    m_needs.reserve(capacity);
     m_groupStart.push_back(0);
     m_groupWords.push_back(0);
     m_literals.Reserve(capacity);
@@ -159,11 +170,21 @@ void CompiledSet::Append() {
     const RuleRecord& record = *m_set[entry];
     bool canCatch = true;
     Literal best;
+    TextLength needs;
     for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
-        if (ConsiderRuns(word->text, best) == 0) {
-            canCatch = false;  // an empty mask matches nothing
+        const WordLength length = ConsiderRuns(word->text, best);
+        if (length.length == 0 || length.length > UINT16_MAX) {
+            canCatch = length.length != 0 && canCatch;  // an empty mask matches nothing
+            continue;
+        }
+        needs.least = std::max<std::uint16_t>(needs.least, static_cast<std::uint16_t>(length.length - length.stars));
+        if (length.stars == 0) {
+            // Two words of different fixed lengths: no text matches both.
+            canCatch = canCatch && (needs.exact == 0 || needs.exact == length.length);
+            needs.exact = static_cast<std::uint16_t>(length.length);
         }
     }
+    m_needs.push_back(needs);
     for (const TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
         // The group's words, as Tokenize at blanks gives them.
         const std::string_view text(group->text);
@@ -210,6 +231,12 @@ void CompiledSet::Seal() { m_literals.Seal(); }
 bool CompiledSet::WideEntry() const { return m_set[EntryCount()]->wide; }
 
 bool CompiledSet::Catches(std::size_t entry, std::string_view text) const {
+    // The length alone rules most texts out for a word that fixes it,
+    // without a look at the record.
+    const TextLength needs = m_needs[entry];
+    if (text.size() < needs.least || (needs.exact != 0 && text.size() != needs.exact)) {
+        return false;
+    }
     const RuleRecord& record = *m_set[entry];
     for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
         if (!Tools::Talvo_TestWildText(text, word->text)) {
@@ -332,7 +359,7 @@ std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, Co
 
 std::size_t CompiledSet::HeapBytes() const {
     const auto bytes = [](const auto& vector) { return vector.capacity() * sizeof(vector[0]); };
-    return bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) + m_literals.HeapBytes() +
+    return bytes(m_needs) + bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) + m_literals.HeapBytes() +
            bytes(m_withoutLiteral);
 }
 
