@@ -159,7 +159,7 @@ private:
 CompiledSet::CompiledSet(const RuleRecord* const* set, std::size_t capacity) : m_set(set) {
     Offset(capacity);
     m_groupStart.reserve(capacity + 1);
-    m_needs.reserve(capacity);
+    m_heads.reserve(capacity);
     m_groupStart.push_back(0);
     m_groupWords.push_back(0);
     m_literals.Reserve(capacity);
@@ -170,21 +170,25 @@ void CompiledSet::Append() {
     const RuleRecord& record = *m_set[entry];
     bool canCatch = true;
     Literal best;
-    TextLength needs;
+    EntryHead head;
     for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
         const WordLength length = ConsiderRuns(word->text, best);
-        if (length.length == 0 || length.length > UINT16_MAX) {
-            canCatch = length.length != 0 && canCatch;  // an empty mask matches nothing
-            continue;
+        if (length.length > UINT16_MAX) {
+            throw std::length_error("prepared rule set: word too long");
         }
-        needs.least = std::max<std::uint16_t>(needs.least, static_cast<std::uint16_t>(length.length - length.stars));
-        if (length.stars == 0) {
+        if (word == record.words) {
+            head.firstWord = word->text;
+            head.firstLength = static_cast<std::uint16_t>(length.length);
+        }
+        canCatch = canCatch && length.length != 0;  // an empty mask matches nothing
+        head.least = std::max<std::uint16_t>(head.least, static_cast<std::uint16_t>(length.length - length.stars));
+        if (length.stars == 0 && length.length != 0) {
             // Two words of different fixed lengths: no text matches both.
-            canCatch = canCatch && (needs.exact == 0 || needs.exact == length.length);
-            needs.exact = static_cast<std::uint16_t>(length.length);
+            canCatch = canCatch && (head.exact == 0 || head.exact == length.length);
+            head.exact = static_cast<std::uint16_t>(length.length);
         }
     }
-    m_needs.push_back(needs);
+    m_heads.push_back(head);
     for (const TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
         // The group's words, as Tokenize at blanks gives them.
         const std::string_view text(group->text);
@@ -231,16 +235,20 @@ void CompiledSet::Seal() { m_literals.Seal(); }
 bool CompiledSet::WideEntry() const { return m_set[EntryCount()]->wide; }
 
 bool CompiledSet::Catches(std::size_t entry, std::string_view text) const {
-    // The length alone rules most texts out for a word that fixes it,
-    // without a look at the record.
-    const TextLength needs = m_needs[entry];
-    if (text.size() < needs.least || (needs.exact != 0 && text.size() != needs.exact)) {
+    // The length alone rules many texts out, and the first word most of the
+    // rest, without a look at the record.
+    const EntryHead& head = m_heads[entry];
+    if (text.size() < head.least || (head.exact != 0 && text.size() != head.exact)) {
         return false;
     }
-    const RuleRecord& record = *m_set[entry];
-    for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
-        if (!Tools::Talvo_TestWildText(text, word->text)) {
+    if (head.firstWord != nullptr) {
+        if (!Tools::Talvo_TestWildText(text, std::string_view(head.firstWord, head.firstLength))) {
             return false;
+        }
+        for (const TokenNode* word = m_set[entry]->words->next; word != nullptr; word = word->next) {
+            if (!Tools::Talvo_TestWildText(text, word->text)) {
+                return false;
+            }
         }
     }
     for (std::uint32_t group = m_groupStart[entry]; group < m_groupStart[entry + 1]; ++group) {
@@ -359,7 +367,7 @@ std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, Co
 
 std::size_t CompiledSet::HeapBytes() const {
     const auto bytes = [](const auto& vector) { return vector.capacity() * sizeof(vector[0]); };
-    return bytes(m_needs) + bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) + m_literals.HeapBytes() +
+    return bytes(m_heads) + bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) + m_literals.HeapBytes() +
            bytes(m_withoutLiteral);
 }
 

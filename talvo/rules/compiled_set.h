@@ -69,14 +69,17 @@ private:
     bool Catches(std::size_t entry, std::string_view text) const;
 
     const RuleRecord* const* m_set;
-    // The length a text needs for each entry: at least `least` bytes, and
-    // exactly `exact` unless that is 0. Words longer than 65,535 bytes are
-    // left out; they are still tested.
-    struct TextLength {
+    // Per entry: its first word at hand (most candidates fail on it), and
+    // the length a text needs: at least `least` bytes, and exactly `exact`
+    // unless that is 0. Words longer than 65,535 bytes are left out of the
+    // lengths; they are still tested.
+    struct EntryHead {
+        const char* firstWord = nullptr;  // null when the entry has no words
+        std::uint16_t firstLength = 0;
         std::uint16_t least = 0;
         std::uint16_t exact = 0;
     };
-    std::vector<TextLength> m_needs;
+    std::vector<EntryHead> m_heads;
     // Entry e's exception groups are [m_groupStart[e], m_groupStart[e + 1]);
     // group g is the text m_groupText[g] and its words are
     // [m_groupWords[g], m_groupWords[g + 1]) of m_words, each a piece of
