@@ -46,11 +46,10 @@ std::uint32_t LiteralPrefilter::Number(std::uint32_t key) {
     }
     if (m_slots[at].key == 0) {
         if (m_starts.empty()) {
-            m_starts.assign(3 * kPairWords, 0);
+            m_starts.assign(kPairWords, 0);
         }
-        const std::size_t length = key <= 0xFFFF ? 2 : key <= 0xFFFFFF ? 3 : 4;
         const std::uint32_t pair = key & 0xFFFF;
-        m_starts[(length - 2) * kPairWords + pair / 64] |= std::uint64_t{1} << (pair % 64);
+        m_starts[pair / 64] |= std::uint64_t{1} << (pair % 64);
         m_slots[at] = {key, m_literalCount++};
     }
     return m_slots[at].literal;

@@ -9,7 +9,7 @@
 // 32-bit number of its bytes, the first byte lowest, unused high bytes zero;
 // since no literal byte is 0 the number tells the length too. At each place
 // of the text a bitmap over byte pairs says whether a literal of 2, 3 or 4
-// bytes starts with the two bytes there; only then is it looked up.
+// bytes starts with the two bytes there; only then are they looked up.
 //
 // The text is read through a 256-byte table (the case folding). A byte that
 // reads as 0 belongs to no literal, so it can stand in for anything a literal
@@ -72,16 +72,14 @@ private:
         return static_cast<std::size_t>((std::uint64_t{hash} * m_slots.size()) >> 32);
     }
     std::size_t Next(std::size_t slot) const { return slot + 1 == m_slots.size() ? 0 : slot + 1; }
-    bool Starts(std::size_t length, std::uint32_t pair) const {
-        return (m_starts[(length - 2) * kPairWords + pair / 64] >> (pair % 64)) & 1;
-    }
+    bool Starts(std::uint32_t pair) const { return (m_starts[pair / 64] >> (pair % 64)) & 1; }
     std::uint32_t Find(std::uint32_t key) const;
     std::uint32_t Number(std::uint32_t key);
     void Rehash(std::size_t size);
 
     std::uint32_t m_literalCount = 0;
     std::vector<std::uint32_t> m_single;   // literal of each one-byte key; empty until needed
-    std::vector<std::uint64_t> m_starts;   // lengths 2, 3, 4: a bit per pair of first bytes; empty until needed
+    std::vector<std::uint64_t> m_starts;   // a bit per pair of first bytes of a longer literal; empty until needed
     std::vector<Slot> m_slots;             // open addressing, at most two thirds full
     std::vector<std::uint32_t> m_valueStart;  // literal l's values: [m_valueStart[l], m_valueStart[l + 1])
     std::vector<std::uint32_t> m_values;
@@ -124,15 +122,12 @@ void LiteralPrefilter::Scan(std::basic_string_view<Char> text, const std::uint8_
         if (single && m_single[window & 0xFF] != kNone) {
             found(m_single[window & 0xFF]);
         }
-        if (longer && (window & 0xFF00) != 0) {
-            const std::uint32_t pair = window & 0xFFFF;
+        if (longer && (window & 0xFF00) != 0 && Starts(window & 0xFFFF)) {
             std::uint32_t mask = 0xFFFF;
             for (std::size_t length = 2; length <= kLongest; ++length) {
-                if (Starts(length, pair)) {
-                    const std::uint32_t literal = Find(window & mask);
-                    if (literal != kNone) {
-                        found(literal);
-                    }
+                const std::uint32_t literal = Find(window & mask);
+                if (literal != kNone) {
+                    found(literal);
                 }
                 mask = (mask << 8) | 0xFF;
                 if (length < kLongest && (window & ~(mask >> 8) & mask) == 0) {
