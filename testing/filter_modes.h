@@ -25,8 +25,8 @@ struct ModeAnswers {
     }
 };
 
-template <typename Filter, typename... Modes>
-ModeAnswers FilterInEveryMode(Filter filter, const char* request, Modes... modes) {
+template <typename Filter, typename Request, typename... Modes>
+ModeAnswers FilterInEveryMode(Filter filter, const Request& request, Modes... modes) {
     return {{filter(request, modes)...}};
 }
 

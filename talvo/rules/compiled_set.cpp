@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "talvo/rules/rule_store.h"
+#include "talvo/rules/unit_matching.h"
 #include "talvo/tools/tools.h"
 
 namespace talvo {
@@ -99,6 +100,17 @@ WordLength ConsiderRuns(const char* word, Literal& best) {
     return {static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(word)), stars};
 }
 
+// A word of a rule against a text, as TestRule matches it: a wide rule's
+// UTF-8 word character by character, any other case-blind through
+// ToUpperChars; a text of units character by character.
+bool MatchesWord(std::string_view text, std::string_view word, bool wide) {
+    return wide ? TestWildUtf8Word(text, word) : Tools::Talvo_TestWildText(text, word);
+}
+
+bool MatchesWord(UnitView text, std::string_view word, bool wide) {
+    return wide ? TestWildUtf8Word(text, word) : TestWildUnits(text, word);
+}
+
 std::uint32_t Offset(std::size_t value) {
     if (value > std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("compiled rule set: too large");
@@ -171,6 +183,7 @@ void CompiledSet::Append() {
     bool canCatch = true;
     Literal best;
     EntryHead head;
+    head.wide = record.wide;
     for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
         const WordLength length = ConsiderRuns(word->text, best);
         if (length.length > UINT16_MAX) {
@@ -182,11 +195,18 @@ void CompiledSet::Append() {
         }
         canCatch = canCatch && length.length != 0;  // an empty mask matches nothing
         head.least = std::max<std::uint16_t>(head.least, static_cast<std::uint16_t>(length.length - length.stars));
-        if (length.stars == 0 && length.length != 0) {
+        if (length.stars == 0 && length.length != 0 && !head.wide) {
             // Two words of different fixed lengths: no text matches both.
             canCatch = canCatch && (head.exact == 0 || head.exact == length.length);
             head.exact = static_cast<std::uint16_t>(length.length);
         }
+    }
+    if (head.wide) {
+        // UTF-8 words: their bytes are neither the characters nor their
+        // count, so they give no literal and no length.
+        best = {};
+        head.least = 0;
+        head.exact = 0;
     }
     m_heads.push_back(head);
     for (const TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
@@ -232,21 +252,22 @@ void CompiledSet::Append() {
 
 void CompiledSet::Seal() { m_literals.Seal(); }
 
-bool CompiledSet::WideEntry() const { return m_set[EntryCount()]->wide; }
 
-bool CompiledSet::Catches(std::size_t entry, std::string_view text) const {
+template <typename Text>
+bool CompiledSet::Catches(std::size_t entry, Text text) const {
     // The length alone rules many texts out, and the first word most of the
     // rest, without a look at the record.
     const EntryHead& head = m_heads[entry];
     if (text.size() < head.least || (head.exact != 0 && text.size() != head.exact)) {
         return false;
     }
+    const bool wide = head.wide;
     if (head.firstWord != nullptr) {
-        if (!Tools::Talvo_TestWildText(text, std::string_view(head.firstWord, head.firstLength))) {
+        if (!MatchesWord(text, std::string_view(head.firstWord, head.firstLength), wide)) {
             return false;
         }
         for (const TokenNode* word = m_set[entry]->words->next; word != nullptr; word = word->next) {
-            if (!Tools::Talvo_TestWildText(text, word->text)) {
+            if (!MatchesWord(text, word->text, wide)) {
                 return false;
             }
         }
@@ -259,7 +280,7 @@ bool CompiledSet::Catches(std::size_t entry, std::string_view text) const {
             return false;  // a group of blanks only
         }
         while (word < wordsEnd &&
-               Tools::Talvo_TestWildText(text, groupText.substr(m_words[word].offset, m_words[word].length))) {
+               MatchesWord(text, groupText.substr(m_words[word].offset, m_words[word].length), wide)) {
             ++word;
         }
         if (word == wordsEnd) {
@@ -270,6 +291,15 @@ bool CompiledSet::Catches(std::size_t entry, std::string_view text) const {
 }
 
 std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, CompiledSearch how) const {
+    return Find(text, first, how);
+}
+
+std::int64_t CompiledSet::FindFirst(UnitView text, std::size_t first, CompiledSearch how) const {
+    return Find(text, first, how);
+}
+
+template <typename Text>
+std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how) const {
     const std::size_t count = EntryCount();
     if (first >= count) {
         return -1;
@@ -381,12 +411,6 @@ SetCompiler::SetCompiler(const RuleRecord* const* set, std::size_t capacity) noe
 
 void SetCompiler::Add() noexcept {
     if (!m_set) {
-        return;
-    }
-    if (m_set->WideEntry()) {
-        // A rule in UTF-8 is matched character by character; such a set is
-        // searched through its records.
-        m_set.reset();
         return;
     }
     try {

@@ -16,6 +16,12 @@
 // are tested, in entry order. Two bytes agree under the case rule exactly
 // when they fold to the same byte, so a text holds a run case-blind exactly
 // when its folded bytes hold the folded run.
+//
+// Texts with characters code page 1251 lacks (units) go through the same
+// scan: a unit of 256 or more reads as byte 0, which no literal holds, so it
+// can only break a run, never make a literal appear that is not there. A
+// rule that holds such characters itself (a wide rule, in UTF-8) gets no
+// literal and is a candidate for every text.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "talvo/frame/encoding.h"
 #include "talvo/rules/literal_prefilter.h"
 
 namespace talvo {
@@ -49,35 +56,40 @@ public:
     // Makes the set ready to search. Throws std::bad_alloc.
     void Seal();
 
-    // True when the next entry to append is a rule in UTF-8.
-    bool WideEntry() const;
 
     // The entries appended.
     std::size_t EntryCount() const { return m_groupStart.size() - 1; }
 
     // The 0-based index of the first entry at or after `first` that catches
-    // `text`, or -1 when none does (also when `first` is past the end).
-    // Needs Seal first. Throws only std::bad_alloc, when the scratch area of
-    // a search cannot be made or grow.
+    // `text`, or -1 when none does (also when `first` is past the end). The
+    // text is code page 1251 bytes, or units (talvo/frame/encoding.h) when it
+    // holds characters the code page lacks. Needs Seal first. Throws only
+    // std::bad_alloc: when the scratch area of a search cannot be made or
+    // grow, or for a wide rule's word of more than 520 characters.
     std::int64_t FindFirst(std::string_view text, std::size_t first,
                            CompiledSearch how = CompiledSearch::Prefilter) const;
+    std::int64_t FindFirst(UnitView text, std::size_t first, CompiledSearch how = CompiledSearch::Prefilter) const;
 
     // Heap bytes held (the records not counted).
     std::size_t HeapBytes() const;
 
 private:
-    bool Catches(std::size_t entry, std::string_view text) const;
+    template <typename Text>
+    std::int64_t Find(Text text, std::size_t first, CompiledSearch how) const;
+    template <typename Text>
+    bool Catches(std::size_t entry, Text text) const;
 
     const RuleRecord* const* m_set;
     // Per entry: its first word at hand (most candidates fail on it), and
-    // the length a text needs: at least `least` bytes, and exactly `exact`
-    // unless that is 0. Words longer than 65,535 bytes are left out of the
-    // lengths; they are still tested.
+    // the length a text needs: at least `least` characters, and exactly
+    // `exact` unless that is 0 (both 0 for a wide rule, whose words are
+    // UTF-8).
     struct EntryHead {
         const char* firstWord = nullptr;  // null when the entry has no words
         std::uint16_t firstLength = 0;
         std::uint16_t least = 0;
         std::uint16_t exact = 0;
+        bool wide = false;  // the rule's words and groups are UTF-8
     };
     std::vector<EntryHead> m_heads;
     // Entry e's exception groups are [m_groupStart[e], m_groupStart[e + 1]);

@@ -1,6 +1,5 @@
 #include "talvo/rules/rule_filter.h"
 
-#include <array>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -78,41 +77,10 @@ bool TestRecord(const RuleRecord* record, Matches matches) {
     return true;
 }
 
-// The units of a wide rule's word (UTF-8). A word is at most one piece of
-// 512 characters and the two of an address's "!*"; the room on the stack
-// covers that, the heap anything longer.
-class WordUnits {
-public:
-    explicit WordUnits(std::string_view utf8) {
-        const std::size_t count = UnitsFromUtf8(utf8, m_room.data(), m_room.size());
-        if (count <= m_room.size()) {
-            m_units = UnitView(m_room.data(), count);
-            return;
-        }
-        m_heap.resize(count);
-        UnitsFromUtf8(utf8, m_heap.data(), count);
-        m_units = m_heap;
-    }
-    WordUnits(const WordUnits&) = delete;
-    WordUnits& operator=(const WordUnits&) = delete;
-    UnitView View() const { return m_units; }
-
-private:
-    std::array<Unit, 520> m_room;
-    UnitString m_heap;
-    UnitView m_units;
-};
-
-template <typename Text>
-bool MatchesWideWord(Text text, const char* word) {
-    const WordUnits units(word);
-    return TestWildUnits(text, units.View());
-}
-
 // Kept out of line: the code page 1251 search loop stays as small as it was.
 template <typename Text>
 [[gnu::noinline]] bool TestWideRecord(const RuleRecord* record, Text text) {
-    return TestRecord(record, [text](const char* word) { return MatchesWideWord(text, word); });
+    return TestRecord(record, [text](const char* word) { return TestWildUtf8Word(text, word); });
 }
 
 bool TestRuleText(const RuleRecord* record, std::string_view text) {
@@ -237,7 +205,7 @@ std::int32_t FilterText(std::string_view request, SearchMode mode) {
 
 std::int32_t FilterText(const char* request, SearchMode mode) { return FilterText(std::string_view(request), mode); }
 
-std::int32_t FilterUnits(UnitView request) {
+std::int32_t FilterUnits(UnitView request, SearchMode mode) {
     // The numbers and the blanks around them are ASCII; a stand-in byte for
     // each wide unit (any byte but a blank, a digit or '-' parses alike)
     // keeps every position where it is.
@@ -251,7 +219,7 @@ std::int32_t FilterUnits(UnitView request) {
         return search.answer;
     }
     const UnitView text = request.substr(search.textOffset);
-    return Walk(search, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
+    return Answer(search, text, mode, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
 }
 
 }  // namespace talvo

@@ -31,8 +31,8 @@
 
 namespace talvo {
 
-// How FilterText walks a set. Every way gives the same answers; the library
-// uses Prefilter. The others are there so that tests can compare: EveryEntry
+// How FilterText and FilterUnits walk a set. Every way gives the same
+// answers; the library uses Prefilter. The others are there so that tests can compare: EveryEntry
 // tests every entry of the prepared set in order, Records tests the records
 // themselves as TestRule does (also the way for a set that has no prepared
 // form).
@@ -49,7 +49,7 @@ std::int32_t FilterText(std::string_view request, SearchMode mode = SearchMode::
 // page 1251 lacks (see talvo/frame/encoding.h). Its text is matched character
 // by character; a character the code page lacks matches only itself, '?' and
 // '*'.
-std::int32_t FilterUnits(UnitView request);
+std::int32_t FilterUnits(UnitView request, SearchMode mode = SearchMode::Prefilter);
 
 // True when `text` matches every word of `record` and no exception group as a
 // whole. A null record is false.

@@ -10,7 +10,7 @@
 // Talvo_TestWildText gives for the same characters as bytes.
 //
 // Texts and masks in code page 1251 bytes take part as they stand (a byte is
-// its own unit). None of these allocates or throws.
+// its own unit). None of the TestWildUnits allocates or throws.
 
 #include <string_view>
 
@@ -21,5 +21,11 @@ namespace talvo {
 bool TestWildUnits(UnitView text, UnitView mask) noexcept;
 bool TestWildUnits(UnitView text, std::string_view mask) noexcept;
 bool TestWildUnits(std::string_view text, UnitView mask) noexcept;
+
+// A word of a wide rule (UTF-8, decoded to units here) against a text.
+// Allocates only for a word of more than 520 characters; then it may throw
+// std::bad_alloc.
+bool TestWildUtf8Word(std::string_view text, std::string_view utf8Word);
+bool TestWildUtf8Word(UnitView text, std::string_view utf8Word);
 
 }  // namespace talvo

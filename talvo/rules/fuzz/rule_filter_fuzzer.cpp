@@ -306,11 +306,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(answer >= -5, "RuleFilter answered a code it has no meaning for", request);
 
         // The literal prefilter changes no answer: every way of walking the set agrees.
-        if (const talvo::CallText call(request.c_str()); !call.IsWide()) {
+        {
             using talvo::SearchMode;
-            const auto filter = [](const char* text, SearchMode mode) { return talvo::FilterText(text, mode); };
-            const testkit::ModeAnswers modes = testkit::FilterInEveryMode(
-                filter, call.Bytes().data(), SearchMode::Prefilter, SearchMode::EveryEntry, SearchMode::Records);
+            const talvo::CallText call(request.c_str());
+            const auto bytes = [](std::string_view text, SearchMode mode) { return talvo::FilterText(text, mode); };
+            const auto units = [](talvo::UnitView text, SearchMode mode) { return talvo::FilterUnits(text, mode); };
+            const testkit::ModeAnswers modes =
+                call.IsWide() ? testkit::FilterInEveryMode(units, call.Units(), SearchMode::Prefilter,
+                                                           SearchMode::EveryEntry, SearchMode::Records)
+                              : testkit::FilterInEveryMode(bytes, call.Bytes(), SearchMode::Prefilter,
+                                                           SearchMode::EveryEntry, SearchMode::Records);
             Require(modes.Agree() && (request.size() >= kLargestBuffer || modes.answers.front() == answer),
                     "the search with the prefilter answers otherwise than without it", request);
         }

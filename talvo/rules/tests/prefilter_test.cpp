@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "talvo/frame/encoding.h"
 #include "talvo/rules/literal_prefilter.h"
 #include "talvo/rules/rule_filter.h"
 #include "talvo/rules/rule_store.h"
@@ -115,7 +116,8 @@ TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
 
 // Random rule files of all three kinds and random texts, many made to match
 // a word of the set, letters in both cases, high bytes with and without a
-// case partner, '?' and '*' everywhere.
+// case partner, '?' and '*' everywhere. In a round in UTF-8 the bytes 1 and
+// 2 stand for two characters code page 1251 lacks.
 class RandomRules {
 public:
     explicit RandomRules(std::uint32_t seed) : m_random(seed) {}
@@ -176,8 +178,8 @@ public:
 
 private:
     char Letter() {
-        static const char kLetters[] = "aAbBcz!.1\xE0\xC0\xFF\xDF\xB8\xA8\xB5\x83\x81";
-        return kLetters[Pick(m_narrow ? 3 : sizeof kLetters - 1)];
+        static const char kLetters[] = "aAbBcz!.1\xE0\xC0\xFF\xDF\xB8\xA8\xB5\x83\x81\x01\x02";
+        return kLetters[Pick(m_narrow ? 3 : sizeof kLetters - (m_utf8 ? 1 : 3))];
     }
     std::string Plain(int length) {
         std::string text;
@@ -192,7 +194,34 @@ private:
 public:
     // Few letters: entries share literals, and texts hold many of them.
     bool m_narrow = false;
+    // Files and texts in UTF-8, with characters code page 1251 lacks.
+    bool m_utf8 = false;
+
+    std::string Encoded(const std::string& bytes) const {
+        if (!m_utf8) {
+            return bytes;
+        }
+        std::string utf8;
+        for (const char byte : bytes) {
+            utf8 += byte == '\x01' ? "\u03A9" : byte == '\x02' ? "\u2713" : talvo::Utf8FromCp1251(std::string(1, byte));
+        }
+        return utf8;
+    }
 };
+
+// The answers to a request as the host would send it: a text in UTF-8 with
+// characters code page 1251 lacks goes to FilterUnits, any other to
+// FilterText.
+testkit::ModeAnswers AnswersAsSent(const std::string& request) {
+    using talvo::SearchMode;
+    const talvo::CallText call(request.c_str());
+    if (!call.IsWide()) {
+        return Answers(std::string(call.Bytes()));
+    }
+    const auto filter = [](talvo::UnitView text, SearchMode mode) { return talvo::FilterUnits(text, mode); };
+    return testkit::FilterInEveryMode(filter, call.Units(), SearchMode::Prefilter, SearchMode::EveryEntry,
+                                      SearchMode::Records);
+}
 
 TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
     RandomRules random(13);
@@ -205,7 +234,9 @@ TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
     int requests = 0;
     int caught = 0;
     const auto started = std::chrono::steady_clock::now();
+    int wide = 0;
     while (std::chrono::steady_clock::now() - started < std::chrono::milliseconds(1500)) {
+        random.m_utf8 = random.Chance(4);
         std::vector<std::string> words;
         for (const Kind& kind : kinds) {
             std::string file;
@@ -217,7 +248,7 @@ TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
                 file += line + "\n";
                 words.push_back(line.substr(0, line.find_first_of("\4 ")));
             }
-            folder.WriteRules(kind.extension, file);
+            folder.WriteRules(kind.extension, random.Encoded(file));
         }
         talvo::LoadAllRuleFiles();
         for (int i = 0; i < 400; ++i) {
@@ -225,8 +256,10 @@ TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
             const std::string text =
                 random.Chance(3) ? random.Text() : random.Instance(words[static_cast<std::size_t>(random.Pick(static_cast<int>(words.size())))]);
             const int start = random.Chance(4) ? random.Pick(270) - 1 : 1;
-            const std::string request = std::to_string(kind.set) + " " + std::to_string(start) + " " + text;
-            const testkit::ModeAnswers answers = Answers(request);
+            const std::string request =
+                random.Encoded(std::to_string(kind.set) + " " + std::to_string(start) + " " + text);
+            const testkit::ModeAnswers answers = AnswersAsSent(request);
+            wide += talvo::CallText(request.c_str()).IsWide();
             ASSERT_TRUE(answers.Agree()) << '"' << request << "\": " << answers.Describe();
             ++requests;
             caught += answers.answers.front() > 0;
@@ -235,7 +268,7 @@ TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
     talvo::FreeRuleStore();
     // The texts must exercise catching, not only the search for nothing.
     EXPECT_GT(caught, requests / 10) << caught << " of " << requests << " requests caught";
-    std::printf("%d requests over random rule files, %d caught\n", requests, caught);
+    std::printf("%d requests over random rule files, %d caught, %d in units\n", requests, caught, wide);
 }
 
 }  // namespace
