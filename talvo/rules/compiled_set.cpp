@@ -20,6 +20,10 @@ constexpr char kBlank = ' ';
 
 constexpr std::size_t kLiteralLimit = LiteralPrefilter::kLongest;
 
+// With fewer entries left than this, testing them all costs less than the
+// prefilter's pass over the text.
+constexpr std::size_t kPrefilterFrom = 32;
+
 // Up to this many candidates are put in order by sorting them; more are put
 // in order through a bitmap over the set's entries.
 constexpr std::size_t kSortedCandidates = 64;
@@ -252,7 +256,6 @@ void CompiledSet::Append() {
 
 void CompiledSet::Seal() { m_literals.Seal(); }
 
-
 template <typename Text>
 bool CompiledSet::Catches(std::size_t entry, Text text) const {
     // The length alone rules many texts out, and the first word most of the
@@ -303,6 +306,9 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
     const std::size_t count = EntryCount();
     if (first >= count) {
         return -1;
+    }
+    if (how == CompiledSearch::Auto) {
+        how = count - first >= kPrefilterFrom ? CompiledSearch::Prefilter : CompiledSearch::EveryEntry;
     }
     if (how == CompiledSearch::EveryEntry) {
         for (std::size_t entry = first; entry < count; ++entry) {
@@ -397,8 +403,8 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
 
 std::size_t CompiledSet::HeapBytes() const {
     const auto bytes = [](const auto& vector) { return vector.capacity() * sizeof(vector[0]); };
-    return bytes(m_heads) + bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) + m_literals.HeapBytes() +
-           bytes(m_withoutLiteral);
+    return bytes(m_heads) + bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) +
+           m_literals.HeapBytes() + bytes(m_withoutLiteral);
 }
 
 SetCompiler::SetCompiler(const RuleRecord* const* set, std::size_t capacity) noexcept {

@@ -36,10 +36,11 @@ namespace talvo {
 
 struct RuleRecord;
 
-// How a prepared set is searched. Both give the same answers; Prefilter is
-// what the library uses, EveryEntry tests every entry in order (kept so that
-// tests can compare the two).
-enum class CompiledSearch { Prefilter, EveryEntry };
+// How a prepared set is searched; every way gives the same answers. Auto is
+// what the library uses: the prefilter where enough entries are left to repay
+// its pass over the text, every entry in order where only a few are.
+// Prefilter and EveryEntry force one way, so that tests can compare them.
+enum class CompiledSearch { Auto, Prefilter, EveryEntry };
 
 class CompiledSet {
 public:
@@ -56,7 +57,6 @@ public:
     // Makes the set ready to search. Throws std::bad_alloc.
     void Seal();
 
-
     // The entries appended.
     std::size_t EntryCount() const { return m_groupStart.size() - 1; }
 
@@ -66,9 +66,8 @@ public:
     // holds characters the code page lacks. Needs Seal first. Throws only
     // std::bad_alloc: when the scratch area of a search cannot be made or
     // grow, or for a wide rule's word of more than 520 characters.
-    std::int64_t FindFirst(std::string_view text, std::size_t first,
-                           CompiledSearch how = CompiledSearch::Prefilter) const;
-    std::int64_t FindFirst(UnitView text, std::size_t first, CompiledSearch how = CompiledSearch::Prefilter) const;
+    std::int64_t FindFirst(std::string_view text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
+    std::int64_t FindFirst(UnitView text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
 
     // Heap bytes held (the records not counted).
     std::size_t HeapBytes() const;

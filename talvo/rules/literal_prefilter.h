@@ -78,9 +78,9 @@ private:
     void Rehash(std::size_t size);
 
     std::uint32_t m_literalCount = 0;
-    std::vector<std::uint32_t> m_single;   // literal of each one-byte key; empty until needed
-    std::vector<std::uint64_t> m_starts;   // a bit per pair of first bytes of a longer literal; empty until needed
-    std::vector<Slot> m_slots;             // open addressing, at most two thirds full
+    std::vector<std::uint32_t> m_single;      // literal of each one-byte key; empty until needed
+    std::vector<std::uint64_t> m_starts;      // a bit per pair of first bytes of a longer literal; empty until needed
+    std::vector<Slot> m_slots;                // open addressing, at most two thirds full
     std::vector<std::uint32_t> m_valueStart;  // literal l's values: [m_valueStart[l], m_valueStart[l + 1])
     std::vector<std::uint32_t> m_values;
     // Until Seal: (literal, value) in the order filed.

@@ -427,8 +427,8 @@ bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece,
     record->wide = false;
     char narrowed[kPieceCharacters + 1];
     // A NUL would end the text.
-    const Fields fields = PieceFields(
-        encoding == RuleFileEncoding::Cp1251 ? piece.c_str() : PieceText(piece, narrowed, record->wide));
+    const Fields fields =
+        PieceFields(encoding == RuleFileEncoding::Cp1251 ? piece.c_str() : PieceText(piece, narrowed, record->wide));
     switch (kind) {
         case RuleKind::Pattern:
             FillPatternRecord(record, fields.pattern, fields.exceptions);

@@ -102,7 +102,7 @@ struct Search {
     std::int32_t answer = 0;
     RuleSet set = nullptr;
     std::int64_t startNumber = 0;
-    std::size_t textOffset = 0;  // where the text starts in the request
+    std::size_t textOffset = 0;             // where the text starts in the request
     const CompiledSet* prepared = nullptr;  // the set prepared for searching, if it is
 };
 
@@ -172,9 +172,10 @@ std::int32_t Answer(const Search& search, Text text, SearchMode mode, Test test)
     if (static_cast<std::uint64_t>(first) >= search.prepared->EntryCount()) {
         return 0;
     }
-    const std::int64_t found =
-        search.prepared->FindFirst(text, static_cast<std::size_t>(first),
-                                   mode == SearchMode::Prefilter ? CompiledSearch::Prefilter : CompiledSearch::EveryEntry);
+    const CompiledSearch how = mode == SearchMode::Auto        ? CompiledSearch::Auto
+                               : mode == SearchMode::Prefilter ? CompiledSearch::Prefilter
+                                                               : CompiledSearch::EveryEntry;
+    const std::int64_t found = search.prepared->FindFirst(text, static_cast<std::size_t>(first), how);
     return found < 0 ? 0 : static_cast<std::int32_t>(found + 1);
 }
 

@@ -31,25 +31,27 @@
 
 namespace talvo {
 
-// How FilterText and FilterUnits walk a set. Every way gives the same
-// answers; the library uses Prefilter. The others are there so that tests can compare: EveryEntry
+// How FilterText and FilterUnits walk a set; every way gives the same
+// answers. Auto is what the library uses: the prepared set, with the literal
+// prefilter when enough entries are left to repay it. The others are there
+// so that tests can compare: Prefilter always uses the prefilter, EveryEntry
 // tests every entry of the prepared set in order, Records tests the records
 // themselves as TestRule does (also the way for a set that has no prepared
 // form).
-enum class SearchMode { Prefilter, EveryEntry, Records };
+enum class SearchMode { Auto, Prefilter, EveryEntry, Records };
 
 // The answer of RuleFilter for `request` (NUL-terminated), from the store
 // published when it starts (any thread, any number at once). Throws only
 // TokenizeOutOfMemory (or std::bad_alloc) when memory runs out.
-std::int32_t FilterText(const char* request, SearchMode mode = SearchMode::Prefilter);
+std::int32_t FilterText(const char* request, SearchMode mode = SearchMode::Auto);
 // The same for a request whose length is known; a NUL must follow it.
-std::int32_t FilterText(std::string_view request, SearchMode mode = SearchMode::Prefilter);
+std::int32_t FilterText(std::string_view request, SearchMode mode = SearchMode::Auto);
 
 // FilterText for a request decoded from UTF-8 that holds characters code
 // page 1251 lacks (see talvo/frame/encoding.h). Its text is matched character
 // by character; a character the code page lacks matches only itself, '?' and
 // '*'.
-std::int32_t FilterUnits(UnitView request, SearchMode mode = SearchMode::Prefilter);
+std::int32_t FilterUnits(UnitView request, SearchMode mode = SearchMode::Auto);
 
 // True when `text` matches every word of `record` and no exception group as a
 // whole. A null record is false.

@@ -312,9 +312,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const auto bytes = [](std::string_view text, SearchMode mode) { return talvo::FilterText(text, mode); };
             const auto units = [](talvo::UnitView text, SearchMode mode) { return talvo::FilterUnits(text, mode); };
             const testkit::ModeAnswers modes =
-                call.IsWide() ? testkit::FilterInEveryMode(units, call.Units(), SearchMode::Prefilter,
+                call.IsWide() ? testkit::FilterInEveryMode(units, call.Units(), SearchMode::Auto, SearchMode::Prefilter,
                                                            SearchMode::EveryEntry, SearchMode::Records)
-                              : testkit::FilterInEveryMode(bytes, call.Bytes(), SearchMode::Prefilter,
+                              : testkit::FilterInEveryMode(bytes, call.Bytes(), SearchMode::Auto, SearchMode::Prefilter,
                                                            SearchMode::EveryEntry, SearchMode::Records);
             Require(modes.Agree() && (request.size() >= kLargestBuffer || modes.answers.front() == answer),
                     "the search with the prefilter answers otherwise than without it", request);

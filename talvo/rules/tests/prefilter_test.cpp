@@ -25,8 +25,8 @@ namespace {
 testkit::ModeAnswers Answers(const std::string& request) {
     using talvo::SearchMode;
     const auto filter = [](const char* text, SearchMode mode) { return talvo::FilterText(text, mode); };
-    return testkit::FilterInEveryMode(filter, request.c_str(), SearchMode::Prefilter, SearchMode::EveryEntry,
-                                      SearchMode::Records);
+    return testkit::FilterInEveryMode(filter, request.c_str(), SearchMode::Auto, SearchMode::Prefilter,
+                                      SearchMode::EveryEntry, SearchMode::Records);
 }
 
 // Checks every request in every search mode against its expected answer.
@@ -48,13 +48,17 @@ TEST(Prefilter, EntriesWithoutALiteralAndLiteralsOnlyInExceptions) {
         {"only '?' and '*'", "?*?\n??\n", {{"13 1 ab", 1}, {"13 1 a", 0}, {"13 2 ab", 2}, {"13 2 abc", 0}}},
         {"no words at all", "   \n\4\4\n", {{"13 1 q", 1}, {"13 2 q", 2}}},
         {"no words, an exception", " \4*spam*\n", {{"13 1 ham", 1}, {"13 1 SPAM!", 0}}},
-        {"a literal only in an exception", "*\4*xyz*@*abc* *d*\n*d*\n",
+        {"a literal only in an exception",
+         "*\4*xyz*@*abc* *d*\n*d*\n",
          {{"13 1 d", 1}, {"13 1 xyz", 0}, {"13 1 xyz d", 2}, {"13 1 abc d", 2}, {"13 1 abc", 1}}},
         {"a group of blanks never lets the entry catch", "*a*\4  \n*a*\4*b*@ \n*a*\n", {{"13 1 a", 3}}},
         {"the literal sits between '?'", "a?cdef?g\n", {{"13 1 AxCDEFyG", 1}, {"13 1 axcdexg", 0}}},
-        {"a long run: any four bytes of it would do", "*cheapest*\n", {{"13 1 the CHEAPEST deal", 1}, {"13 1 cheap", 0}}},
+        {"a long run: any four bytes of it would do",
+         "*cheapest*\n",
+         {{"13 1 the CHEAPEST deal", 1}, {"13 1 cheap", 0}}},
         {"head and tail anchors", "abc*\n*xyz\n", {{"13 1 abcxyz", 1}, {"13 1 xyzabc", 0}, {"13 2 xyzabc", 0}}},
-        {"case partners in code page 1251", "*\xCF\xD0\xC8\xC2\xC5\xD2*\n*\xB8\xB8*\n",
+        {"case partners in code page 1251",
+         "*\xCF\xD0\xC8\xC2\xC5\xD2*\n*\xB8\xB8*\n",
          {{"13 1 \xEF\xF0\xE8\xE2\xE5\xF2!", 1}, {"13 1 \xA8\xB8", 2}, {"13 1 \xB5", 0}}},
         {"bytes without a partner match only themselves", "*\xB5\xB5*\n", {{"13 1 x\xB5\xB5", 1}, {"13 1 \xB5", 0}}},
         {"'?' and '*' in the text are ordinary bytes", "*a?b*\n*\n", {{"13 1 a*b", 1}, {"13 1 ?*", 2}}},
@@ -219,8 +223,8 @@ testkit::ModeAnswers AnswersAsSent(const std::string& request) {
         return Answers(std::string(call.Bytes()));
     }
     const auto filter = [](talvo::UnitView text, SearchMode mode) { return talvo::FilterUnits(text, mode); };
-    return testkit::FilterInEveryMode(filter, call.Units(), SearchMode::Prefilter, SearchMode::EveryEntry,
-                                      SearchMode::Records);
+    return testkit::FilterInEveryMode(filter, call.Units(), SearchMode::Auto, SearchMode::Prefilter,
+                                      SearchMode::EveryEntry, SearchMode::Records);
 }
 
 TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
@@ -254,7 +258,9 @@ TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
         for (int i = 0; i < 400; ++i) {
             const Kind& kind = kinds[random.Pick(3)];
             const std::string text =
-                random.Chance(3) ? random.Text() : random.Instance(words[static_cast<std::size_t>(random.Pick(static_cast<int>(words.size())))]);
+                random.Chance(3)
+                    ? random.Text()
+                    : random.Instance(words[static_cast<std::size_t>(random.Pick(static_cast<int>(words.size())))]);
             const int start = random.Chance(4) ? random.Pick(270) - 1 : 1;
             const std::string request =
                 random.Encoded(std::to_string(kind.set) + " " + std::to_string(start) + " " + text);
