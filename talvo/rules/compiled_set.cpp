@@ -71,35 +71,29 @@ struct WordLength {
 // Considers every window of up to kLiteralLimit bytes of the runs of the
 // NUL-terminated `word`.
 WordLength ConsiderRuns(const char* word, Literal& best) {
+    static_assert(kLiteralLimit == 4, "the window holds the worth of four bytes");
     std::size_t stars = 0;
     const auto* at = reinterpret_cast<const unsigned char*>(word);
     const unsigned char* bestEnd = nullptr;
-    std::size_t bestRun = 0;
+    std::uint32_t bestWindow = 0;
     unsigned bestScore = best.score;
-    unsigned score = 0;
-    std::size_t run = 0;
+    // The worth of the last four bytes, the newest lowest; a wildcard empties
+    // it, so its non-zero bytes are the window's length.
+    std::uint32_t window = 0;
     for (unsigned char byte; (byte = *at) != 0; ++at) {
-        const unsigned worth = kWorth[byte];
-        if (worth == 0) {
-            stars += byte == kAnyRun;
-            score = 0;
-            run = 0;
-            continue;
-        }
-        score += worth;
-        if (run == kLiteralLimit) {
-            score -= kWorth[at[-static_cast<std::ptrdiff_t>(kLiteralLimit)]];
-        } else {
-            ++run;
-        }
+        const std::uint32_t worth = kWorth[byte];
+        stars += byte == kAnyRun;
+        window = worth != 0 ? (window << 8) | worth : 0;
+        const unsigned score = (window * 0x01010101u) >> 24;  // the four worths added
         if (score > bestScore) {
             bestScore = score;
             bestEnd = at;
-            bestRun = run;
+            bestWindow = window;
         }
     }
     if (bestEnd != nullptr) {
-        best = {reinterpret_cast<const char*>(bestEnd + 1 - bestRun), bestRun, bestScore};
+        const std::size_t length = bestWindow > 0xFFFFFF ? 4 : bestWindow > 0xFFFF ? 3 : bestWindow > 0xFF ? 2 : 1;
+        best = {reinterpret_cast<const char*>(bestEnd + 1 - length), length, bestScore};
     }
     return {static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(word)), stars};
 }
