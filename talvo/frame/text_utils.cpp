@@ -1,5 +1,7 @@
 #include "talvo/frame/text_utils.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,17 +12,24 @@ namespace {
 
 HeapAllocator g_allocator = nullptr;
 
-// Allocates a node and a text of `length` bytes plus NUL, copying `bytes`.
-// Answers which step failed: 0 none, 1 the node, 2 the text.
-int NewNode(const char* bytes, std::size_t length, TokenNode*& node) noexcept {
-    node = static_cast<TokenNode*>(HeapAllocate(sizeof(TokenNode)));
+void* Allocate(std::size_t bytes, std::size_t alignment, TokenRegion* region) noexcept {
+    return region != nullptr ? region->Allocate(bytes, alignment) : HeapAllocate(bytes);
+}
+
+// Allocates a node and a text of `length` bytes plus NUL, copying `bytes`,
+// from `region` or else the general heap. Answers which step failed: 0 none,
+// 1 the node, 2 the text.
+int NewNode(const char* bytes, std::size_t length, TokenNode*& node, TokenRegion* region) noexcept {
+    node = static_cast<TokenNode*>(Allocate(sizeof(TokenNode), alignof(TokenNode), region));
     if (node == nullptr) {
         return 1;
     }
     node->next = nullptr;
-    node->text = static_cast<char*>(HeapAllocate(length + 1));
+    node->text = static_cast<char*>(Allocate(length + 1, 1, region));
     if (node->text == nullptr) {
-        HeapFree(node);
+        if (region == nullptr) {
+            HeapFree(node);
+        }
         node = nullptr;
         return 2;
     }
@@ -37,6 +46,62 @@ void* HeapAllocate(std::size_t bytes) noexcept {
 
 void HeapFree(void* block) noexcept { std::free(block); }
 
+struct TokenRegion::Block {
+    Block* previous;
+};
+
+TokenRegion::~TokenRegion() {
+    while (m_blocks != nullptr) {
+        Block* const previous = m_blocks->previous;
+        HeapFree(m_blocks);
+        m_blocks = previous;
+    }
+}
+
+void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
+    // Blocks start with their header, aligned as malloc aligns.
+    constexpr std::size_t kHeader = (sizeof(Block) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+    constexpr std::size_t kLargestBlock = 256 * 1024;
+    if (bytes > kLargest) {
+        if (bytes > SIZE_MAX - kHeader) {
+            return nullptr;
+        }
+        // Under the newest block, whose free rest stays in use.
+        auto* block = static_cast<Block*>(HeapAllocate(kHeader + bytes));
+        if (block == nullptr) {
+            return nullptr;
+        }
+        if (m_blocks == nullptr) {
+            block->previous = nullptr;
+            m_blocks = block;
+        } else {
+            block->previous = m_blocks->previous;
+            m_blocks->previous = block;
+        }
+        m_heapBytes += kHeader + bytes;
+        return reinterpret_cast<char*>(block) + kHeader;
+    }
+    auto at = reinterpret_cast<std::uintptr_t>(m_free);
+    at = (at + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
+    if (m_free == nullptr || at + bytes > reinterpret_cast<std::uintptr_t>(m_end)) {
+        auto* block = static_cast<Block*>(HeapAllocate(kHeader + m_nextSize));
+        if (block == nullptr) {
+            return nullptr;
+        }
+        block->previous = m_blocks;
+        m_blocks = block;
+        m_free = reinterpret_cast<char*>(block) + kHeader;
+        m_end = m_free + m_nextSize;
+        m_heapBytes += kHeader + m_nextSize;
+        // Growing blocks keep a small store small and a large one to a few
+        // dozen blocks.
+        m_nextSize = std::min(m_nextSize * 2, kLargestBlock);
+        at = reinterpret_cast<std::uintptr_t>(m_free);
+    }
+    m_free = reinterpret_cast<char*>(at + bytes);
+    return reinterpret_cast<void*>(at);
+}
+
 HeapAllocator SetHeapAllocator(HeapAllocator allocator) noexcept {
     const HeapAllocator previous = g_allocator;
     g_allocator = allocator;
@@ -50,7 +115,7 @@ TokenNode* Tokenize(const char* text, char separator) {
     return Tokenize(std::string_view(text), separator);
 }
 
-TokenNode* Tokenize(std::string_view text, char separator) {
+TokenNode* Tokenize(std::string_view text, char separator, TokenRegion* region) {
     TokenNode* head = nullptr;
     TokenNode* tail = nullptr;
     const char* current = text.data();
@@ -64,9 +129,11 @@ TokenNode* Tokenize(std::string_view text, char separator) {
             ++length;
         }
         TokenNode* node = nullptr;
-        const int failedStep = NewNode(current, length, node);
+        const int failedStep = NewNode(current, length, node, region);
         if (failedStep != 0) {
-            FreeTokenList(head);
+            if (region == nullptr) {
+                FreeTokenList(head);
+            }
             throw TokenizeOutOfMemory(failedStep == 1 ? "Out of memory: tokenize (1)"
                                                       : "Out of memory: tokenize (2)");
         }
@@ -86,9 +153,9 @@ TokenNode* Tokenize(std::string_view text, char separator) {
 
 TokenNode* NewTokenNode(const char* text) noexcept { return NewTokenNode(std::string_view(text)); }
 
-TokenNode* NewTokenNode(std::string_view text) noexcept {
+TokenNode* NewTokenNode(std::string_view text, TokenRegion* region) noexcept {
     TokenNode* node = nullptr;
-    NewNode(text.data(), text.size(), node);
+    NewNode(text.data(), text.size(), node, region);
     return node;
 }
 

@@ -320,39 +320,39 @@ Fields PieceFields(std::string_view piece) {
     return {found[0], found[1]};
 }
 
-void FillPatternRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions) {
+void FillPatternRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions,
+                       TokenRegion* region) {
     if (exceptions == "-") {
         exceptions = {};
     }
-    record->words = Tokenize(pattern, ' ');
-    record->exceptions = Tokenize(exceptions, '@');
+    record->words = Tokenize(pattern, ' ', region);
+    record->exceptions = Tokenize(exceptions, '@', region);
 }
 
-void FillAddressRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions) {
+void FillAddressRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions,
+                       TokenRegion* region) {
     if (pattern.empty()) {
         return;
     }
     if (pattern.find_first_of(".!*@") == std::string_view::npos) {
         // A bare nickname stands for every address of that nickname.
-        FillPatternRecord(record, std::string(pattern) + "!*", exceptions);
+        FillPatternRecord(record, std::string(pattern) + "!*", exceptions, region);
         return;
     }
-    FillPatternRecord(record, pattern, exceptions);
+    FillPatternRecord(record, pattern, exceptions, region);
 }
 
 // Whole-pattern records hold the whole field as their one word. Without that
 // word the record would catch every text, so a missing word means no record.
-bool FillWholePatternRecord(RuleRecord* record, std::string_view pattern) {
-    record->words = NewTokenNode(pattern);
+bool FillWholePatternRecord(RuleRecord* record, std::string_view pattern, TokenRegion* region) {
+    record->words = NewTokenNode(pattern, region);
     return record->words != nullptr;
 }
 
-// Takes back the record at `index`, which ends the set there.
+// Takes back the record at `index`, which ends the set there. Its memory
+// stays in the store's region until the store goes.
 void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
     store.incomplete = true;
-    FreeTokenList(set[index]->words);
-    FreeTokenList(set[index]->exceptions);
-    HeapFree(set[index]);
     set[index] = nullptr;
 }
 
@@ -384,7 +384,7 @@ void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, Rul
         if (setEnded) {
             continue;
         }
-        auto* record = static_cast<RuleRecord*>(HeapAllocate(sizeof(RuleRecord)));
+        auto* record = static_cast<RuleRecord*>(store.region.Allocate(sizeof(RuleRecord), alignof(RuleRecord)));
         if (record == nullptr) {
             store.incomplete = true;
             setEnded = true;
@@ -396,7 +396,7 @@ void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, Rul
         set[i] = record;
         bool made = false;
         try {
-            made = FillRuleRecord(record, kind, pieces[i], reading.encoding);
+            made = FillRuleRecord(record, kind, pieces[i], reading.encoding, &store.region);
         } catch (...) {
             // A half-filled record would catch more than its rule says.
             DropRecord(set, i, store);
@@ -423,7 +423,8 @@ std::string RuleFilePath(const char* extension) {
     return path;
 }
 
-bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece, RuleFileEncoding encoding) {
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece, RuleFileEncoding encoding,
+                    TokenRegion* region) {
     record->wide = false;
     char narrowed[kPieceCharacters + 1];
     // A NUL would end the text.
@@ -431,13 +432,13 @@ bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece,
         PieceFields(encoding == RuleFileEncoding::Cp1251 ? piece.c_str() : PieceText(piece, narrowed, record->wide));
     switch (kind) {
         case RuleKind::Pattern:
-            FillPatternRecord(record, fields.pattern, fields.exceptions);
+            FillPatternRecord(record, fields.pattern, fields.exceptions, region);
             return true;
         case RuleKind::Address:
-            FillAddressRecord(record, fields.pattern, fields.exceptions);
+            FillAddressRecord(record, fields.pattern, fields.exceptions, region);
             return true;
         case RuleKind::WholePattern:
-            return FillWholePatternRecord(record, fields.pattern);
+            return FillWholePatternRecord(record, fields.pattern, region);
     }
     return false;
 }

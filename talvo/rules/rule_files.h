@@ -98,11 +98,13 @@ RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 // checker. A piece of a decoded file (`encoding` other than Cp1251: UTF-8)
 // becomes the rule its characters make in code page 1251 when the code page
 // holds them all; otherwise `record->wide` is set and the lists hold UTF-8.
+// The lists come from `region` when one is given (they then go with it),
+// else from the general heap, for the caller to free with FreeTokenList.
 // Answers false, with both lists null, when the whole-pattern word could not
 // be made (out of memory). Throws TokenizeOutOfMemory; lists made before the
 // throw stay in `record` for the caller to free.
 bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece,
-                    RuleFileEncoding encoding = RuleFileEncoding::Cp1251);
+                    RuleFileEncoding encoding = RuleFileEncoding::Cp1251, TokenRegion* region = nullptr);
 
 struct RuleStore;
 

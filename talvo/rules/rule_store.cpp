@@ -38,16 +38,9 @@ RuleStore::~RuleStore() {
         set.reset();
     }
     for (RuleSet set : sets) {
-        if (set == nullptr) {
-            continue;
-        }
-        for (RuleRecord** entry = set; *entry != nullptr; ++entry) {
-            FreeTokenList((*entry)->words);
-            FreeTokenList((*entry)->exceptions);
-            HeapFree(*entry);
-        }
         HeapFree(set);
     }
+    // The region goes after this, with every record and list.
 }
 
 RuleSnapshot CurrentRuleStore() noexcept {

@@ -6,7 +6,9 @@
 // A set is a heap array of n + 1 record pointers for the n line pieces of its
 // rule file, in file order, ending in null. A record that could not be made
 // is null too and ends the set there. A store owns its arrays, its records
-// and their token lists and releases them when it goes.
+// and their token lists and releases them when it goes. The records and
+// lists sit in the store's region, which gives them back all at once: they
+// are never freed one by one (never FreeTokenList on them).
 //
 // The host may call the exports from several threads at once (a script runs
 // LoadRules on a thread of its own while messages are filtered), so a store
@@ -51,9 +53,11 @@ struct RuleStore {
     // loaded; null where preparing ran out of memory or the set was not fully
     // read, and then the search walks the records.
     std::array<std::unique_ptr<const CompiledSet>, kRuleSetSlots> compiled;
+    // Where the records and their token lists are made.
+    TokenRegion region;
 
     RuleStore() = default;
-    // Frees every set with its records and token lists.
+    // Frees every set, and the region with the records and token lists.
     ~RuleStore();
     RuleStore(const RuleStore&) = delete;
     RuleStore& operator=(const RuleStore&) = delete;

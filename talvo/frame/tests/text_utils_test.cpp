@@ -90,21 +90,38 @@ int g_allowed = 0;
 void* FailingAllocator(std::size_t bytes) { return g_allowed-- > 0 ? std::malloc(bytes) : nullptr; }
 
 TEST(TextUtils, OutOfMemoryReleasesWhatWasBuilt) {
+    // In a region every node and short text shares one block; a text longer
+    // than TokenRegion::kLargest takes a block of its own.
+    const std::string longToken(talvo::TokenRegion::kLargest + 1, 'x');
+    const std::string longList = "a " + longToken;
     struct Case {
-        int allowed;  // two allocations per token
+        bool region;
+        int allowed;  // on the heap, two allocations per token
+        const char* text;
         const char* message;
-    } cases[] = {{0, "Out of memory: tokenize (1)"}, {1, "Out of memory: tokenize (2)"},
-                 {4, "Out of memory: tokenize (1)"}, {5, "Out of memory: tokenize (2)"}};
+    } cases[] = {{false, 0, "a b c d", "Out of memory: tokenize (1)"},
+                 {false, 1, "a b c d", "Out of memory: tokenize (2)"},
+                 {false, 4, "a b c d", "Out of memory: tokenize (1)"},
+                 {false, 5, "a b c d", "Out of memory: tokenize (2)"},
+                 {true, 0, "a b c d", "Out of memory: tokenize (1)"},
+                 {true, 1, longList.c_str(), "Out of memory: tokenize (2)"},
+                 {true, 2, longList.c_str(), ""}};
     const auto previous = talvo::SetHeapAllocator(FailingAllocator);
     for (const Case& c : cases) {
         g_allowed = c.allowed;
         std::string message;
+        talvo::TokenRegion region;
         try {
-            talvo::FreeTokenList(talvo::Tokenize("a b c d", ' '));
+            if (c.region) {
+                const talvo::TokenNode* list = talvo::Tokenize(std::string_view(c.text), ' ', &region);
+                EXPECT_EQ(list->next->text, longToken);
+            } else {
+                talvo::FreeTokenList(talvo::Tokenize(c.text, ' '));
+            }
         } catch (const talvo::TokenizeOutOfMemory& error) {
             message = error.what();
         }
-        EXPECT_EQ(message, c.message) << "after " << c.allowed << " allocations";
+        EXPECT_EQ(message, c.message) << "after " << c.allowed << " allocations, region " << c.region;
     }
     g_allowed = 1;
     EXPECT_EQ(talvo::NewTokenNode("x"), nullptr);

@@ -30,27 +30,30 @@ private:
 
 using testkit::CallExport;
 
-// Rule sets are made in the order 0..5, 7..15, one array each; then one record
-// and two allocations per token. Only sets 3 and 4 have files here.
+// Rule sets are made in the order 0..5, 7..15, one array each. Records and
+// token lists share blocks of the store's region, the first made with entry
+// 1's record; a token text of more than TokenRegion::kLargest bytes gets a
+// block of its own, which lets a test fail exactly that text. Only sets 3
+// and 4 have files here.
 TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
+    const std::string longWord(talvo::TokenRegion::kLargest + 44, 'w');
     struct Case {
         const char* name;
         int failAt;
         const char* set3;   // answer for "3 1 one"
         const char* set3b;  // answer for "3 2 two"
-        const char* set4;   // answer for "4 1 whole"
+        const char* set4;   // answer for "4 1 <the long word>"
         const char* set13;  // answer for "13 1 x" (loaded after 3 and 4)
         std::int32_t entryCount;
     } cases[] = {
         {"set 3's array", 3, "var %match = -5", "var %match = -5", "var %match = 1", "var %match = 0", 1},
-        {"entry 1's record", 4, "var %match = 0", "var %match = 0", "var %match = 1", "var %match = 0", 3},
-        {"a word of entry 1", 5, "var %match = 0", "var %match = 0", "var %match = -5", "var %match = -5", 1},
-        {"a word of entry 2", 8, "var %match = 1", "var %match = 0", "var %match = -5", "var %match = -5", 2},
-        {"entry 1's whole word", 12, "var %match = 1", "var %match = 2", "var %match = 0", "var %match = 0", 3},
+        {"entry 1's record", 4, "var %match = 0", "var %match = 0", "var %match = 1", "var %match = 0", 4},
+        {"a long word of entry 3", 5, "var %match = 1", "var %match = 2", "var %match = -5", "var %match = -5", 3},
+        {"entry 1's whole word", 7, "var %match = 1", "var %match = 2", "var %match = 0", "var %match = 0", 4},
     };
     testkit::RuleFolder folder;
-    folder.WriteRules("_cur", "*one*\n*two*\n");
-    folder.WriteRules("_file", "whole\n");
+    folder.WriteRules("_cur", "*one*\n*two*\n*" + longWord + "*\n");
+    folder.WriteRules("_file", longWord + "\n");
     for (const Case& c : cases) {
         std::string answer;
         {
@@ -61,10 +64,10 @@ TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
         EXPECT_EQ(talvo::CurrentRuleStore()->entryCount, c.entryCount) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "3 1 one"), c.set3) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "3 2 two"), c.set3b) << c.name;
-        EXPECT_EQ(CallExport(RuleFilter, "4 1 whole"), c.set4) << c.name;
+        EXPECT_EQ(CallExport(RuleFilter, "4 1 " + longWord), c.set4) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "13 1 x"), c.set13) << c.name;
     }
-    EXPECT_EQ(CallExport(LoadRules, ""), "var %match = 3");
+    EXPECT_EQ(CallExport(LoadRules, ""), "var %match = 4");
     talvo::FreeRuleStore();
 }
 
@@ -79,10 +82,10 @@ TEST(RuleStore, RunningOutOfMemoryWhileSplittingAnExceptionGroup) {
         const char* answer;
     } cases[] = {
         {"compiled set", -1, "var %match = 1"},
-        {"set whose loading failed at entry 2's word", 10, "var %match = -6"},
+        {"set whose loading failed at entry 2's long word", 5, "var %match = -6"},
     };
     testkit::RuleFolder folder;
-    folder.WriteRules("_cur", "*a*\4*b*\n*c*\n");
+    folder.WriteRules("_cur", "*a*\4*b*\n*" + std::string(talvo::TokenRegion::kLargest, 'c') + "*\n");
     for (const Case& c : cases) {
         {
             FailingHeap heap(c.loadFailsAt);
