@@ -61,10 +61,10 @@ RuleFileSource g_source = nullptr;
 // one trailing line feed goes unless the piece is that line feed alone.
 // `Char` is a byte of a code page 1251 file, or a code point of a decoded
 // one, whose pieces are appended as UTF-8.
-template <typename Char>
+template <typename Char, typename List>
 class PieceCutter {
 public:
-    PieceCutter(StringList* list, RuleFileReading* reading) : m_list(list), m_reading(reading) {}
+    PieceCutter(List* list, RuleFileReading* reading) : m_list(list), m_reading(reading) {}
 
     // Takes the next character; answers false at the Ctrl-Z that ends the file.
     bool Take(Char character) {
@@ -155,7 +155,7 @@ private:
         }
     }
 
-    StringList* m_list;
+    List* m_list;
     RuleFileReading* m_reading;
     Char m_piece[kPieceCharacters];
     std::size_t m_used = 0;
@@ -189,8 +189,9 @@ std::size_t PlainRun(const char* bytes, std::size_t limit) {
 
 // Cuts a code page 1251 file: the runs between the bytes the cutter must look
 // at go in whole.
-void CutBytes(std::string_view bytes, StringList* list, RuleFileReading* reading) {
-    PieceCutter<char> cutter(list, reading);
+template <typename List>
+void CutBytes(std::string_view bytes, List* list, RuleFileReading* reading) {
+    PieceCutter<char, List> cutter(list, reading);
     const char* const data = bytes.data();
     std::size_t position = 0;
     while (position < bytes.size()) {
@@ -217,10 +218,9 @@ void CutBytes(std::string_view bytes, StringList* list, RuleFileReading* reading
 
 // Feeds the characters that `next` reads from `bytes` (from `position` on)
 // through a cutter.
-template <typename Char, typename Next>
-void CutPieces(std::string_view bytes, std::size_t position, Next next, StringList* list,
-               RuleFileReading* reading) {
-    PieceCutter<Char> cutter(list, reading);
+template <typename Char, typename Next, typename List>
+void CutPieces(std::string_view bytes, std::size_t position, Next next, List* list, RuleFileReading* reading) {
+    PieceCutter<Char, List> cutter(list, reading);
     while (position < bytes.size()) {
         const std::int32_t line = cutter.Line();
         if (!cutter.Take(next(bytes, position))) {
@@ -254,7 +254,8 @@ RuleFileEncoding Detect(std::string_view bytes, std::size_t& markLength) {
     return IsUtf8Text(bytes) ? RuleFileEncoding::Utf8 : RuleFileEncoding::Cp1251;
 }
 
-void ReadPieces(std::string_view bytes, StringList* list, RuleFileReading* reading) {
+template <typename List>
+void ReadPieces(std::string_view bytes, List* list, RuleFileReading* reading) {
     std::size_t position = 0;
     reading->encoding = Detect(bytes, position);
     switch (reading->encoding) {
@@ -280,20 +281,19 @@ void ReadPieces(std::string_view bytes, StringList* list, RuleFileReading* readi
 // The text a decoded file's piece (UTF-8) is made into a rule from: the same
 // characters in code page 1251 when the code page holds them all, so that the
 // rule is exactly the one a code page 1251 file would give, written to
-// `narrowed` (room for a piece and its NUL); else the UTF-8 piece itself, and
+// `narrowed` (room for a piece); else the UTF-8 piece itself, and
 // `wide` is set.
-const char* PieceText(const std::string& piece, char (&narrowed)[kPieceCharacters + 1], bool& wide) {
+std::string_view PieceText(std::string_view piece, char (&narrowed)[kPieceCharacters], bool& wide) {
     std::size_t length = 0;
     for (std::size_t position = 0; position < piece.size() && length < kPieceCharacters;) {
         const Unit unit = UnitOfCodePoint(ReadUtf8(piece, position));
         if (unit >= kFirstWideUnit) {
             wide = true;
-            return piece.c_str();
+            return piece;
         }
         narrowed[length++] = static_cast<char>(unit);
     }
-    narrowed[length] = '\0';
-    return narrowed;
+    return std::string_view(narrowed, length);
 }
 
 // The pattern field and the exception field of a piece: fields are runs of
@@ -359,7 +359,7 @@ void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
 }  // namespace
 
 void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, RuleKind kind) {
-    StringList pieces;
+    RulePieces pieces;
     RuleFileReading reading;
     ReadRuleFile(path, &pieces, &reading);
     const std::size_t count = pieces.size();
@@ -423,13 +423,13 @@ std::string RuleFilePath(const char* extension) {
     return path;
 }
 
-bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece, RuleFileEncoding encoding,
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, std::string_view piece, RuleFileEncoding encoding,
                     TokenRegion* region) {
     record->wide = false;
-    char narrowed[kPieceCharacters + 1];
-    // A NUL would end the text.
+    piece = piece.substr(0, piece.find('\0'));
+    char narrowed[kPieceCharacters];
     const Fields fields =
-        PieceFields(encoding == RuleFileEncoding::Cp1251 ? piece.c_str() : PieceText(piece, narrowed, record->wide));
+        PieceFields(encoding == RuleFileEncoding::Cp1251 ? piece : PieceText(piece, narrowed, record->wide));
     switch (kind) {
         case RuleKind::Pattern:
             FillPatternRecord(record, fields.pattern, fields.exceptions, region);
@@ -443,7 +443,10 @@ bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece,
     return false;
 }
 
-void ReadRuleBytes(std::string_view bytes, StringList* list, RuleFileReading* reading) noexcept {
+namespace {
+
+template <typename List>
+void ReadBytesInto(std::string_view bytes, List* list, RuleFileReading* reading) noexcept {
     RuleFileReading ignored;
     RuleFileReading& filled = reading != nullptr ? *reading : ignored;
     filled = RuleFileReading{};
@@ -458,7 +461,8 @@ void ReadRuleBytes(std::string_view bytes, StringList* list, RuleFileReading* re
     }
 }
 
-void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) noexcept {
+template <typename List>
+void ReadFileInto(const char* path, List* list, RuleFileReading* reading) noexcept {
     if (reading != nullptr) {
         *reading = RuleFileReading{};
     }
@@ -468,7 +472,7 @@ void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) 
     if (g_source != nullptr) {
         std::string_view bytes;
         if (g_source(path, &bytes)) {
-            ReadRuleBytes(bytes, list, reading);
+            ReadBytesInto(bytes, list, reading);
         }
         return;
     }
@@ -480,7 +484,37 @@ void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) 
     } catch (...) {
         return;  // no memory for the file's content
     }
-    ReadRuleBytes(bytes, list, reading);
+    ReadBytesInto(std::string_view(bytes), list, reading);
+}
+
+}  // namespace
+
+void RulePieces::emplace_back(const char* bytes, std::size_t length) {
+    const std::size_t before = m_bytes.size();
+    m_bytes.append(bytes, length);
+    try {
+        m_ends.push_back(m_bytes.size());
+    } catch (...) {
+        m_bytes.resize(before);
+        throw;
+    }
+}
+
+void RulePieces::pop_back() {
+    m_ends.pop_back();
+    m_bytes.resize(m_ends.empty() ? 0 : m_ends.back());
+}
+
+void ReadRuleBytes(std::string_view bytes, StringList* list, RuleFileReading* reading) noexcept {
+    ReadBytesInto(bytes, list, reading);
+}
+
+void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading) noexcept {
+    ReadFileInto(path, list, reading);
+}
+
+void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading) noexcept {
+    ReadFileInto(path, list, reading);
 }
 
 RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept {

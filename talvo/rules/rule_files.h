@@ -13,6 +13,24 @@ namespace talvo {
 
 using StringList = std::vector<std::string>;
 
+// Line pieces in one buffer, the form the loader reads a file in: no
+// allocation of its own for each piece.
+class RulePieces {
+public:
+    std::size_t size() const { return m_ends.size(); }
+    std::string_view operator[](std::size_t index) const {
+        const std::size_t start = index == 0 ? 0 : m_ends[index - 1];
+        return std::string_view(m_bytes).substr(start, m_ends[index] - start);
+    }
+    // Throws std::bad_alloc, and then holds what it held before.
+    void emplace_back(const char* bytes, std::size_t length);
+    void pop_back();
+
+private:
+    std::string m_bytes;
+    std::vector<std::size_t> m_ends;
+};
+
 // The folder separator of rule file paths on this platform.
 #if defined(_WIN32)
 inline constexpr char kPathSeparator = '\\';
@@ -80,6 +98,7 @@ struct RuleFileReading {
 // reset and then tells what the reading found; its origins match the pieces
 // appended one for one, also when memory ran out.
 void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading = nullptr) noexcept;
+void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading = nullptr) noexcept;
 
 // ReadRuleFile for a file whose whole content is `bytes`; `reading->found`
 // is set.
@@ -94,7 +113,8 @@ using RuleFileSource = bool (*)(const char* path, std::string_view* bytes);
 RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 
 // Fills `record`, whose two lists are null, from one piece read as a rule of
-// `kind`: the one way the loaders make a record, also used by the rule
+// `kind` (its text ends at a NUL, as the reader cuts pieces): the one way the
+// loaders make a record, also used by the rule
 // checker. A piece of a decoded file (`encoding` other than Cp1251: UTF-8)
 // becomes the rule its characters make in code page 1251 when the code page
 // holds them all; otherwise `record->wide` is set and the lists hold UTF-8.
@@ -103,7 +123,7 @@ RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 // Answers false, with both lists null, when the whole-pattern word could not
 // be made (out of memory). Throws TokenizeOutOfMemory; lists made before the
 // throw stay in `record` for the caller to free.
-bool FillRuleRecord(RuleRecord* record, RuleKind kind, const std::string& piece,
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, std::string_view piece,
                     RuleFileEncoding encoding = RuleFileEncoding::Cp1251, TokenRegion* region = nullptr);
 
 struct RuleStore;
