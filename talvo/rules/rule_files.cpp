@@ -296,9 +296,9 @@ std::string_view PieceText(std::string_view piece, char (&narrowed)[kPieceCharac
     return std::string_view(narrowed, length);
 }
 
-// The pattern field and the exception field of a piece: fields are runs of
-// bytes other than byte 4, counted as GetToken counts them; an absent field
-// is empty.
+// The pattern field and the exception field of a piece, whose text ends at
+// its end or at a NUL: fields are runs of bytes other than byte 4, counted as
+// GetToken counts them; an absent field is empty.
 struct Fields {
     std::string_view pattern;
     std::string_view exceptions;
@@ -307,12 +307,13 @@ struct Fields {
 Fields PieceFields(std::string_view piece) {
     std::string_view found[2];
     std::size_t at = 0;
+    const auto ends = [&piece](std::size_t place) { return place == piece.size() || piece[place] == '\0'; };
     for (std::string_view& field : found) {
-        while (at < piece.size() && piece[at] == kFieldSeparator) {
+        while (!ends(at) && piece[at] == kFieldSeparator) {
             ++at;
         }
         const std::size_t start = at;
-        while (at < piece.size() && piece[at] != kFieldSeparator) {
+        while (!ends(at) && piece[at] != kFieldSeparator) {
             ++at;
         }
         field = piece.substr(start, at - start);
@@ -426,7 +427,6 @@ std::string RuleFilePath(const char* extension) {
 bool FillRuleRecord(RuleRecord* record, RuleKind kind, std::string_view piece, RuleFileEncoding encoding,
                     TokenRegion* region) {
     record->wide = false;
-    piece = piece.substr(0, piece.find('\0'));
     char narrowed[kPieceCharacters];
     const Fields fields =
         PieceFields(encoding == RuleFileEncoding::Cp1251 ? piece : PieceText(piece, narrowed, record->wide));
