@@ -52,7 +52,7 @@ public:
     TokenRegion& operator=(const TokenRegion&) = delete;
 
     // `bytes` bytes aligned to `alignment` (a power of two, at most that of
-    // std::max_align_t), or null when the block they need cannot be had.
+    // a pointer), or null when the block they need cannot be had.
     // Requests of more than kLargest bytes get a block of their own.
     void* Allocate(std::size_t bytes, std::size_t alignment) noexcept;
 
