@@ -187,6 +187,30 @@ std::size_t PlainRun(const char* bytes, std::size_t limit) {
     return run;
 }
 
+// Gives the cutter a character; at the Ctrl-Z that ends the file answers
+// false, and notes its line when bytes follow it (`more`).
+template <typename Cutter, typename Char>
+bool TakeOrEnd(Cutter& cutter, Char character, bool more, RuleFileReading* reading) {
+    const std::int32_t line = cutter.Line();
+    if (cutter.Take(character)) {
+        return true;
+    }
+    if (more) {
+        reading->ignoredFromLine = line;
+    }
+    return false;
+}
+
+// Appends what is left; the last piece is never split, as nothing of its
+// line follows.
+template <typename Cutter>
+void FinishFile(Cutter& cutter, RuleFileReading* reading) {
+    cutter.Finish();
+    if (!reading->origins.empty()) {
+        reading->origins.back().split = false;
+    }
+}
+
 // Cuts a code page 1251 file: the runs between the bytes the cutter must look
 // at go in whole.
 template <typename List>
@@ -202,18 +226,12 @@ void CutBytes(std::string_view bytes, List* list, RuleFileReading* reading) {
         if (run == window) {
             continue;
         }
-        const std::int32_t line = cutter.Line();
-        if (!cutter.Take(data[position++])) {
-            if (position < bytes.size()) {
-                reading->ignoredFromLine = line;
-            }
+        const char character = data[position++];
+        if (!TakeOrEnd(cutter, character, position < bytes.size(), reading)) {
             break;
         }
     }
-    cutter.Finish();
-    if (!reading->origins.empty()) {
-        reading->origins.back().split = false;  // nothing of its line follows
-    }
+    FinishFile(cutter, reading);
 }
 
 // Feeds the characters that `next` reads from `bytes` (from `position` on)
@@ -222,18 +240,12 @@ template <typename Char, typename Next, typename List>
 void CutPieces(std::string_view bytes, std::size_t position, Next next, List* list, RuleFileReading* reading) {
     PieceCutter<Char, List> cutter(list, reading);
     while (position < bytes.size()) {
-        const std::int32_t line = cutter.Line();
-        if (!cutter.Take(next(bytes, position))) {
-            if (position < bytes.size()) {
-                reading->ignoredFromLine = line;
-            }
+        const Char character = next(bytes, position);
+        if (!TakeOrEnd(cutter, character, position < bytes.size(), reading)) {
             break;
         }
     }
-    cutter.Finish();
-    if (!reading->origins.empty()) {
-        reading->origins.back().split = false;  // nothing of its line follows
-    }
+    FinishFile(cutter, reading);
 }
 
 // The encoding of a file's content and the length of its mark.

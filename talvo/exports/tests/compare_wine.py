@@ -19,6 +19,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "testing"))
+from compare_outputs import first_difference, report  # noqa: E402
+
 SKIP = 77
 
 # Rule files by extension: CRLF and CR inside lines, blank lines, fields led
@@ -176,15 +179,6 @@ def verbose_lines(err):
     return b"\n".join(line for line in err.split(b"\n") if line.startswith(keep))
 
 
-def first_difference(a, b):
-    la, lb = a.split(b"\n"), b.split(b"\n")
-    for i in range(max(len(la), len(lb))):
-        x = la[i] if i < len(la) else None
-        y = lb[i] if i < len(lb) else None
-        if x != y:
-            return f"line {i + 1}: Linux {x!r} / Windows {y!r}"
-    return "no line differs"
-
 
 def main():
     parser = argparse.ArgumentParser()
@@ -243,19 +237,15 @@ def main():
     if answers and answers[0] == b"var %match = 0":
         failures.append("LoadRules read none of the rule files written: the rules were not compared")
     if linux[1] != windows[1]:
-        failures.append("the answers differ, first at " + first_difference(linux[1], windows[1]))
+        failures.append("the answers differ, first at " + first_difference(linux[1], windows[1], "Linux", "Windows"))
     verbose = [verbose_lines(out[2]) for out in (linux, windows)]
     if len(verbose[0].split(b"\n")) < 2 * len(sent):
         failures.append("the Linux host wrote too few -v lines")
     if verbose[0] != verbose[1]:
-        failures.append("the -v lines differ, first at " + first_difference(verbose[0], verbose[1]))
+        failures.append("the -v lines differ, first at " + first_difference(verbose[0], verbose[1], "Linux", "Windows"))
 
     print(f"{len(sent)} calls; Linux output {len(linux[1])} bytes, Windows output {len(windows[1])} bytes")
-    if failures:
-        print("FAIL " + "\nFAIL ".join(failures))
-        return 1
-    print("ok   the Windows build under wine64 answers every call byte for byte as the Linux build")
-    return 0
+    return report(failures, "the Windows build under wine64 answers every call byte for byte as the Linux build")
 
 
 if __name__ == "__main__":

@@ -21,6 +21,9 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "testing"))
+from compare_outputs import first_difference, report  # noqa: E402
+
 SKIP = 77
 
 EXTENSIONS = ["_alt", "_avo", "_chn", "_cur", "_file", "_frd", "_name", "_nck",
@@ -98,15 +101,6 @@ def run(argv, folder, stdin):
     return result.returncode, result.stdout, result.stderr
 
 
-def first_difference(a, b):
-    la, lb = a.split(b"\n"), b.split(b"\n")
-    for i in range(max(len(la), len(lb))):
-        x = la[i] if i < len(la) else None
-        y = lb[i] if i < len(lb) else None
-        if x != y:
-            return f"line {i + 1}: native {x!r} / cross-built {y!r}"
-    return "no line differs"
-
 
 def main():
     parser = argparse.ArgumentParser()
@@ -152,15 +146,11 @@ def main():
         failures.append(f"the native host answered {len(answers)} of {len(sent)} calls")
     matched = sum(1 for line in answers if not line.startswith(b"var %match = -") and line != b"var %match = 0")
     if native != cross:
-        failures.append("the outputs differ, first at " + first_difference(native, cross))
+        failures.append("the outputs differ, first at " + first_difference(native, cross, "native", "cross-built"))
 
     print(f"{len(sent)} calls, {matched} of them answered a rule or a level above 0; "
           f"native output {len(native)} bytes, cross-built output {len(cross)} bytes")
-    if failures:
-        print("FAIL " + "\nFAIL ".join(failures))
-        return 1
-    print("ok   the cross-built talvo-host and library answer every call byte for byte as the native build")
-    return 0
+    return report(failures, "the cross-built talvo-host and library answer every call byte for byte as the native build")
 
 
 if __name__ == "__main__":
