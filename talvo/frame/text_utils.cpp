@@ -7,6 +7,17 @@
 
 #include "talvo/frame/byte_string.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define TALVO_REGION_REDZONES 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TALVO_REGION_REDZONES 1
+#endif
+#endif
+#if defined(TALVO_REGION_REDZONES)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace talvo {
 namespace {
 
@@ -58,7 +69,28 @@ TokenRegion::~TokenRegion() {
     }
 }
 
+namespace {
+
+// Under AddressSanitizer a shared block stays poisoned but for what was handed
+// out, and every piece starts on a granule of its own behind a poisoned gap,
+// so reading past a token's text is caught as it would be with an
+// allocation of its own.
+#if defined(TALVO_REGION_REDZONES)
+constexpr std::size_t kGranule = 8;
+constexpr std::size_t kRedzone = 8;
+void Poison(const void* start, std::size_t bytes) { ASAN_POISON_MEMORY_REGION(start, bytes); }
+void Unpoison(const void* start, std::size_t bytes) { ASAN_UNPOISON_MEMORY_REGION(start, bytes); }
+#else
+constexpr std::size_t kGranule = 1;
+constexpr std::size_t kRedzone = 0;
+void Poison(const void*, std::size_t) {}
+void Unpoison(const void*, std::size_t) {}
+#endif
+
+}  // namespace
+
 void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
+    alignment = std::max(alignment, kGranule);
     // Blocks start with their header, aligned as malloc aligns.
     constexpr std::size_t kHeader = (sizeof(Block) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
     constexpr std::size_t kLargestBlock = 256 * 1024;
@@ -78,7 +110,6 @@ void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
             block->previous = m_blocks->previous;
             m_blocks->previous = block;
         }
-        m_heapBytes += kHeader + bytes;
         return reinterpret_cast<char*>(block) + kHeader;
     }
     auto at = reinterpret_cast<std::uintptr_t>(m_free);
@@ -92,13 +123,14 @@ void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
         m_blocks = block;
         m_free = reinterpret_cast<char*>(block) + kHeader;
         m_end = m_free + m_nextSize;
-        m_heapBytes += kHeader + m_nextSize;
+        Poison(m_free, m_nextSize);
         // Growing blocks keep a small store small and a large one to a few
         // dozen blocks.
         m_nextSize = std::min(m_nextSize * 2, kLargestBlock);
         at = reinterpret_cast<std::uintptr_t>(m_free);
     }
-    m_free = reinterpret_cast<char*>(at + bytes);
+    m_free = reinterpret_cast<char*>(std::min(at + bytes + kRedzone, reinterpret_cast<std::uintptr_t>(m_end)));
+    Unpoison(reinterpret_cast<void*>(at), bytes);
     return reinterpret_cast<void*>(at);
 }
 

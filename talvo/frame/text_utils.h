@@ -56,9 +56,6 @@ public:
     // Requests of more than kLargest bytes get a block of their own.
     void* Allocate(std::size_t bytes, std::size_t alignment) noexcept;
 
-    // Heap bytes held, the blocks' bookkeeping included.
-    std::size_t HeapBytes() const noexcept { return m_heapBytes; }
-
     static constexpr std::size_t kLargest = 256;
 
 private:
@@ -67,7 +64,6 @@ private:
     char* m_free = nullptr;     // the unused rest of the newest shared block
     char* m_end = nullptr;
     std::size_t m_nextSize = 4096;
-    std::size_t m_heapBytes = 0;
 };
 
 // Splits `text` at every `separator` byte; runs of separators and separators
