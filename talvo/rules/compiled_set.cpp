@@ -395,12 +395,6 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
     return -1;
 }
 
-std::size_t CompiledSet::HeapBytes() const {
-    const auto bytes = [](const auto& vector) { return vector.capacity() * sizeof(vector[0]); };
-    return bytes(m_heads) + bytes(m_groupStart) + bytes(m_groupText) + bytes(m_groupWords) + bytes(m_words) +
-           m_literals.HeapBytes() + bytes(m_withoutLiteral);
-}
-
 SetCompiler::SetCompiler(const RuleRecord* const* set, std::size_t capacity) noexcept {
     try {
         m_set = std::make_unique<CompiledSet>(set, capacity);

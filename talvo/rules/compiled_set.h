@@ -69,9 +69,6 @@ public:
     std::int64_t FindFirst(std::string_view text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
     std::int64_t FindFirst(UnitView text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
 
-    // Heap bytes held (the records not counted).
-    std::size_t HeapBytes() const;
-
 private:
     template <typename Text>
     std::int64_t Find(Text text, std::size_t first, CompiledSearch how) const;

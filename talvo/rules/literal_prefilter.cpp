@@ -88,9 +88,4 @@ void LiteralPrefilter::Seal() {
     std::vector<std::uint64_t>().swap(m_filed);
 }
 
-std::size_t LiteralPrefilter::HeapBytes() const {
-    return (m_single.capacity() + m_valueStart.capacity() + m_values.capacity()) * sizeof(std::uint32_t) +
-           (m_starts.capacity() + m_filed.capacity()) * sizeof(std::uint64_t) + m_slots.capacity() * sizeof(Slot);
-}
-
 }  // namespace talvo

@@ -55,9 +55,6 @@ public:
     template <typename Char, typename Found>
     void Scan(std::basic_string_view<Char> text, const std::uint8_t (&fold)[256], Found&& found) const;
 
-    // Heap bytes held.
-    std::size_t HeapBytes() const;
-
 private:
     static constexpr std::uint32_t kNone = UINT32_MAX;
     static constexpr std::size_t kPairWords = 65536 / 64;
