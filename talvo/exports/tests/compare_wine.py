@@ -179,7 +179,6 @@ def verbose_lines(err):
     return b"\n".join(line for line in err.split(b"\n") if line.startswith(keep))
 
 
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--linux-host", required=True)

@@ -101,7 +101,6 @@ def run(argv, folder, stdin):
     return result.returncode, result.stdout, result.stderr
 
 
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--native-host", required=True)

@@ -17,6 +17,7 @@
 #include "talvo/rules/rule_store.h"
 #include "talvo/rules/unit_matching.h"
 #include "talvo/tools/tools.h"
+#include "talvo/rules/tests/origins.h"
 #include "testing/export_call.h"
 
 namespace {
@@ -56,16 +57,6 @@ std::optional<std::string> Encoded(std::string_view utf8, RuleFileEncoding encod
 std::string Repeat(std::string_view text, int times) {
     std::string out;
     for (int i = 0; i < times; ++i) out += text;
-    return out;
-}
-
-// Origins as "line", then "s" for split and "n" for cut at a NUL, blank-separated.
-std::string Origins(const talvo::RuleFileReading& reading) {
-    std::string out;
-    for (const talvo::RulePieceOrigin& origin : reading.origins) {
-        out += (out.empty() ? "" : " ") + std::to_string(origin.line) + (origin.split ? "s" : "") +
-               (origin.cutAtNul ? "n" : "");
-    }
     return out;
 }
 

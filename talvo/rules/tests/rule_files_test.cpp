@@ -7,6 +7,7 @@
 
 #include "talvo/frame/host.h"
 #include "talvo/rules/rule_store.h"
+#include "talvo/rules/tests/origins.h"
 #include "testing/export_call.h"
 
 namespace {
@@ -72,17 +73,6 @@ TEST(RuleFiles, ReadRuleFileCutsPieces) {
     talvo::ReadRuleFile(".", &pieces);
     EXPECT_EQ(pieces, Strings{"kept"});
     EXPECT_EQ(talvo::RuleFilePath("_alt"), "Talvo/Rules/Talvo._alt");
-}
-
-// Each piece's origin as "<line>", with "s" when the line goes on in the
-// next piece and "n" when a NUL cut its text; blank-separated.
-std::string Origins(const talvo::RuleFileReading& reading) {
-    std::string text;
-    for (const talvo::RulePieceOrigin& origin : reading.origins) {
-        text += (text.empty() ? "" : " ") + std::to_string(origin.line) + (origin.split ? "s" : "") +
-                (origin.cutAtNul ? "n" : "");
-    }
-    return text;
 }
 
 TEST(RuleFiles, ReadRuleFileTellsWhereEachPieceCameFrom) {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "talvo/rules/rule_files.h"
+
+// Each piece's origin as "<line>", with "s" when the line goes on in the
+// next piece and "n" when a NUL cut its text; blank-separated.
+inline std::string Origins(const talvo::RuleFileReading& reading) {
+    std::string text;
+    for (const talvo::RulePieceOrigin& origin : reading.origins) {
+        text += (text.empty() ? "" : " ") + std::to_string(origin.line) + (origin.split ? "s" : "") +
+                (origin.cutAtNul ? "n" : "");
+    }
+    return text;
+}
