@@ -1,6 +1,6 @@
 # Every target installs what it needs first, so a fresh Debian machine
 # needs nothing but `make run` or `make test`.
-.PHONY: all deps build run test test-linux test-asan test-tsan test-i686 windows fuzz bench screenshot install clean
+.PHONY: all deps build run test test-linux test-asan test-tsan test-i686 windows fuzz bench screenshot update-screenshot install clean
 
 all: build
 
@@ -56,8 +56,12 @@ fuzz: deps
 bench: build
 	@scripts/run-benchmarks.sh
 
+# The picture goes into build/; update-screenshot replaces the README's.
 screenshot: build
 	@scripts/screenshot.sh
+
+update-screenshot: build
+	@scripts/screenshot.sh docs/nomvary.png
 
 install: build
 	cmake --install build

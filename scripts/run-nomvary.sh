@@ -16,7 +16,7 @@ so the Nomvary window cannot open. To start it under a virtual display:
 
     xvfb-run -a $program
 
-or, to see a picture of the window, run 'make screenshot' and open docs/nomvary.png.
+or, to see a picture of the window, run 'make screenshot' and open ${BUILD_DIR:-build}/nomvary.png.
 The console version needs no display: ${BUILD_DIR:-build}/renamer/cli/nomvary-cli --help
 MSG
   exit 0

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Renders the Nomvary window under a virtual display to docs/nomvary.png.
+# Renders the Nomvary window under a virtual display to a PNG: by default
+# into the build folder, so that trying it leaves the source tree as it was;
+# `make update-screenshot` passes docs/nomvary.png to refresh the README's
+# picture.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool="${BUILD_DIR:-build}/renamer/window/nomvary-screenshot"
-target="${1:-docs/nomvary.png}"
+target="${1:-${BUILD_DIR:-build}/nomvary.png}"
 
 if [ ! -x "$tool" ]; then
   echo "screenshot: $tool is not built yet; run 'make build' first." >&2
