@@ -37,13 +37,15 @@ on *:TEXT:*:#:{
   if (%match > 0) { echo -t $chan Talvo: $nick wrote something spam rule %match catches }
 }
 
-; Grades from 0 to 4 how machine-made a joining user's nickname and user name
-; look. The numbers after the address switch tests off; here test 3 (small
-; nickname, capital ~USERNAME) is left out.
+; Tells whether a joining user's nickname and user name fit one of four
+; patterns of machine-made names: the answer names the first test that held
+; (1 to 4), or 0 for none. It is not a degree: 4 is not more machine-made
+; than 1, only another pattern. The numbers after the address switch tests
+; off; here test 3 (small nickname, capital ~USERNAME) is left out.
 on *:JOIN:#:{
   if ($nick == $me) { return }
   noop $dll($talvo.path, Magic, $fulladdress 3)
-  if (%match > 0) { echo -t $chan Talvo: $nick looks generated (level %match $+ ) }
+  if (%match > 0) { echo -t $chan Talvo: $nick looks generated (test %match $+ ) }
 }
 
 ; Frees the rules and unloads the library.
