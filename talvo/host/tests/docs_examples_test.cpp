@@ -5,8 +5,11 @@
 // Markdown: a ```console block right after a line "<!-- example -->". Its
 // lines starting with "$ " are run, in order, by one shell in a copy of
 // talvo/samples, standard error joined to standard output; the other lines
-// are the expected output. In that output ".../talvo" stands for the folder
-// that holds the copy (".../talvo/samples" is the copy itself).
+// are the expected output. A document's examples share one copy and run one
+// after another, as a reader following it would run them, so an example
+// that leaves a change behind shows in the ones after it. In that output
+// ".../talvo" stands for the folder that holds the copy (".../talvo/samples"
+// is the copy itself).
 // Plain text (the Windows README): every line "C:\talvo\samples> COMMAND",
 // with ..\talvo-host.exe standing for talvo-host and each blank-separated
 // argument taken as it is; its output is the lines after it up to a blank
@@ -113,10 +116,10 @@ TEST(DocsExamples, GiveTheDocumentedAnswers) {
         const std::vector<std::string> lines = Lines(testkit::ReadFile(source / document.path));
         const std::vector<Example> examples = document.markdown ? MarkdownExamples(lines) : WindowsExamples(lines);
         EXPECT_GE(examples.size(), document.fewest) << document.path;
+        testkit::TempFolder root("talvo-docs");
+        fs::copy(source / "talvo" / "samples", root.Path() / "samples", fs::copy_options::recursive);
+        fs::create_directory(root.Path() / "tmp");
         for (const Example& example : examples) {
-            testkit::TempFolder root("talvo-docs");
-            fs::copy(source / "talvo" / "samples", root.Path() / "samples", fs::copy_options::recursive);
-            fs::create_directory(root.Path() / "tmp");
             const std::string setup = "PATH='" + hostFolder + "':\"$PATH\" TMPDIR='" + root / "tmp" +
                                       "'; export PATH TMPDIR; exec 2>&1\n";
             const testkit::RunResult run =
