@@ -1,6 +1,8 @@
 #include "talvo/host/rule_check.h"
 
 #include <cstdio>
+#include <algorithm>
+#include <cstring>
 #include <ostream>
 
 #include "talvo/frame/encoding.h"
@@ -122,8 +124,22 @@ bool Catches(const talvo::RuleRecord& record, const char* text) {
     return talvo::TestRuleUnits(&record, units);
 }
 
+// True when every text that matches all of the record's words holds a "!"
+// (a word holds one as a plain byte, which no wildcard stands for).
+bool WordsNeedExclamation(const talvo::RuleRecord& record) {
+    for (const talvo::TokenNode* word = record.words; word != nullptr; word = word->next) {
+        if (std::strchr(word->text, '!') != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The judgement of a record the loaders made. The order matters: a group of
 // blanks ends every search at the entry before its words are looked at.
+// "never-catches" is kept for entries that RuleFilter can never answer; an
+// entry that still catches some text, only never one of the kind its set is
+// searched with, gets a code that says so.
 EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
     int groupNumber = 0;
     for (const talvo::TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
@@ -137,24 +153,37 @@ EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
         for (const talvo::TokenNode* word = words.get(); word != nullptr && everyText; word = word->next) {
             everyText = MatchesEveryText(kind, word->text);
         }
-        if (everyText) {
-            return Judged("never-catches",
-                          "exception group " + std::to_string(groupNumber) + " (" + Quoted(group->text) +
-                              ") matches every " + (kind == RuleKind::Address ? "address" : "text") +
-                              ", so the entry catches none (\"@\" separates exception groups, so an exception "
-                              "cannot hold an \"@\")");
+        if (!everyText) {
+            continue;
         }
+        const std::string which = "exception group " + std::to_string(groupNumber) + " (" + Quoted(group->text) + ")";
+        const char* const noAt = " (\"@\" separates exception groups, so an exception cannot hold an \"@\")";
+        if (kind != RuleKind::Address) {
+            return Judged("never-catches", which + " matches every text, so the entry catches none");
+        }
+        // In an address set the group matches every text that holds a "!".
+        if (WordsNeedExclamation(record)) {
+            return Judged("never-catches", which + " matches every text that holds a \"!\", and every text the "
+                                                   "words match holds one, so the entry catches none" + noAt);
+        }
+        return Judged("catches-no-address", which + " matches every text that holds a \"!\", so the entry "
+                                                    "catches only texts without one, and every nick!user@host "
+                                                    "address holds one" + noAt);
     }
     if (kind == RuleKind::WholePattern) {
         const std::string mask = record.words->text;
         if (mask.empty()) {
-            return Judged("never-catches", "the mask is empty and only an empty text matches it");
+            return Judged("never-catches", "the mask is empty, and an empty mask matches no text");
         }
-        if (mask.front() == ' ' || mask.back() == ' ') {
-            return Judged("never-catches", std::string("the mask ") + (mask.front() == ' ' ? "begins" : "ends") +
-                                               " with a blank, which belongs to it: only a text that " +
-                                               (mask.front() == ' ' ? "begins" : "ends") +
-                                               " with a blank matches, and a file name does not");
+        if (mask.front() == ' ') {
+            return Judged("never-catches",
+                          "the mask begins with a blank, which belongs to it, and the text RuleFilter tests never "
+                          "begins with one (the blanks after the start number are skipped)");
+        }
+        if (mask.back() == ' ') {
+            return Judged("catches-no-file-name",
+                          "the mask ends with a blank, which belongs to it: it catches only a text that ends "
+                          "with a blank, and no Windows file name does");
         }
         return {};
     }
@@ -168,7 +197,7 @@ EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
     for (const talvo::TokenNode* word = record.words; word != nullptr; word = word->next) {
         if (kind == RuleKind::Address && word->text[0] == '!') {
             const bool onlyWord = word == record.words && word->next == nullptr;
-            return Judged("never-catches",
+            return Judged("catches-no-address",
                           "the word " + Quoted(word->text) +
                               " matches only a text that begins with \"!\", and no nick!user@host address does" +
                               (std::string(word->text) != "!*" ? ""
@@ -203,28 +232,64 @@ void AddWarning(RuleFolderReport& report, const talvo::RuleFileRow& row, std::in
     report.warnings.push_back({std::string("Talvo.") + row.extension, line, code, text, explanation});
 }
 
-void AddLineWarnings(RuleFolderReport& report, const talvo::RuleFileRow& row, const talvo::StringList& pieces,
+// True when a UTF-8 piece holds a character code page 1251 lacks.
+bool HoldsWideCharacter(std::string_view piece) {
+    for (std::size_t position = 0; position < piece.size();) {
+        if (talvo::UnitOfCodePoint(talvo::ReadUtf8(piece, position)) >= talvo::kFirstWideUnit) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The split-at-512 explanation for the line whose pieces are `first` to
+// `last`. A line of a whole number of pieces leaves its line feed to a piece
+// of its own.
+std::string SplitExplanation(const talvo::RulePieces& pieces, std::size_t first, std::size_t last) {
+    const std::string entries = std::to_string(last - first + 1) + " entries, " + std::to_string(first + 1) +
+                                " to " + std::to_string(last + 1);
+    if (pieces[last] != "\n") {
+        return "the line is longer than 512 characters and was read as " + entries;
+    }
+    const std::size_t length = 512 * (last - first);
+    return "the line holds " + std::string(length == 512 ? "exactly " : "") + std::to_string(length) +
+           " characters, so its line feed does not fit the " + (length == 512 ? "piece" : "last piece") +
+           " and was read as an entry of its own (one that holds only a line feed): " + entries;
+}
+
+void AddLineWarnings(RuleFolderReport& report, const talvo::RuleFileRow& row, const talvo::RulePieces& pieces,
                      const talvo::RuleFileReading& reading) {
-    const std::size_t count = reading.origins.size();
+    const std::size_t count = std::min(reading.origins.size(), pieces.size());
+    bool wideNoted = false;
     for (std::size_t i = 0; i < count; ++i) {
         const talvo::RulePieceOrigin& origin = reading.origins[i];
+        const std::string piece(pieces[i]);
         const bool startsLine = i == 0 || !reading.origins[i - 1].split;
         if (startsLine && origin.split) {
+            // A reading that ran out of memory may end on a split piece.
             std::size_t last = i;
-            while (reading.origins[last].split) {
+            while (last + 1 < count && reading.origins[last].split) {
                 ++last;
             }
-            AddWarning(report, row, origin.line, "split-at-512", pieces[i],
-                       "the line is longer than 512 characters and was read as " + std::to_string(last - i + 1) +
-                           " entries, " + std::to_string(i + 1) + " to " + std::to_string(last + 1));
+            if (last > i) {
+                AddWarning(report, row, origin.line, "split-at-512", piece, SplitExplanation(pieces, i, last));
+            }
         }
         if (origin.cutAtNul) {
-            AddWarning(report, row, origin.line, "cut-at-nul", pieces[i],
+            AddWarning(report, row, origin.line, "cut-at-nul", piece,
                        "a NUL byte ends the entry's text; the bytes after it in the piece are not read");
+        }
+        if (!wideNoted && reading.encoding == talvo::RuleFileEncoding::Utf8 && HoldsWideCharacter(pieces[i])) {
+            wideNoted = true;
+            AddWarning(report, row, origin.line, "guessed-utf-8", piece,
+                       "the file has no byte-order mark and all of it is well-formed UTF-8, so it is read as "
+                       "UTF-8, and this line then holds characters code page 1251 lacks; if the file was "
+                       "written in code page 1251, these bytes meant other letters (a file saved as UTF-8 with "
+                       "a byte-order mark is read as UTF-8 without this warning)");
         }
         const EntryJudgement judgement = JudgeEntry(row.kind, pieces[i], reading.encoding);
         if (judgement.code != nullptr) {
-            AddWarning(report, row, origin.line, judgement.code, pieces[i], judgement.explanation);
+            AddWarning(report, row, origin.line, judgement.code, piece, judgement.explanation);
         }
     }
     if (reading.ignoredFromLine > 0) {
@@ -265,7 +330,7 @@ std::string RulesFolderProblem(const std::string& base, const std::string& rules
 
 }  // namespace
 
-EntryJudgement JudgeEntry(RuleKind kind, const std::string& piece, talvo::RuleFileEncoding encoding) {
+EntryJudgement JudgeEntry(RuleKind kind, std::string_view piece, talvo::RuleFileEncoding encoding) {
     talvo::RuleRecord record{nullptr, nullptr, false};
     bool made = false;
     try {
@@ -302,7 +367,7 @@ RuleFolderReport CheckRuleFolder(const std::string& base, bool lineWarnings) {
     }
     for (const talvo::RuleFileRow& row : talvo::kRuleFiles) {
         const std::string path = Joined(base, talvo::RuleFilePath(row.extension));
-        talvo::StringList pieces;
+        talvo::RulePieces pieces;
         talvo::RuleFileReading reading;
         const PathKind kind = KindOfPath(path);
         if (kind == PathKind::File) {

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "talvo/rules/rule_files.h"
@@ -32,10 +33,13 @@ inline constexpr int kCheckCannotRead = 2;
 // Every warning code, in the order of the documentation.
 inline constexpr const char* kWarningCodes[] = {
     "catches-every-text",    // no words: every text that no exception group matches
-    "never-catches",         // no text can satisfy the entry
+    "never-catches",         // no text RuleFilter can be given satisfies the entry
+    "catches-no-address",    // address set: it catches only texts that are no nick!user@host
+    "catches-no-file-name",  // whole-pattern set: it catches only texts that end with a blank
     "split-at-512",          // the line was longer than one piece
     "cut-at-nul",            // a NUL ended the entry's text
     "ignored-after-ctrl-z",  // a Ctrl-Z ended the file with more after it
+    "guessed-utf-8",         // no byte-order mark, read as UTF-8, characters code page 1251 lacks
     "unreadable",            // the file is there but could not be read
 };
 
@@ -73,7 +77,7 @@ struct EntryJudgement {
 };
 // A piece of a decoded file (`encoding` other than Cp1251) is UTF-8 and is
 // judged as the characters it holds; explanations are then UTF-8 too.
-EntryJudgement JudgeEntry(talvo::RuleKind kind, const std::string& piece,
+EntryJudgement JudgeEntry(talvo::RuleKind kind, std::string_view piece,
                           talvo::RuleFileEncoding encoding = talvo::RuleFileEncoding::Cp1251);
 
 // Reads the rule files under `base` (empty: the current folder), where

@@ -469,7 +469,11 @@ void ReadBytesInto(std::string_view bytes, List* list, RuleFileReading* reading)
     try {
         ReadPieces(bytes, list, &filled);
     } catch (...) {
-        // Out of memory while appending: the pieces read so far stay.
+        // Out of memory while appending: the pieces read so far stay, and
+        // the last of them is not followed by the rest of its line.
+        if (!filled.origins.empty()) {
+            filled.origins.back().split = false;
+        }
     }
 }
 
