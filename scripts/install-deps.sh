@@ -20,6 +20,9 @@ packages=(
   fusefat fuse3 dosfstools
   # scripts
   python3
+  # the install and the Debian package: AppStream validation, the package
+  # checker, and dpkg-shlibdeps for the package's dependencies
+  appstream lintian dpkg-dev
 )
 
 missing=()

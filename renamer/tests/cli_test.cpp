@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "testing/man_page.h"
 #include "testing/subprocess.h"
 #include "testing/temp_folder.h"
 
@@ -17,6 +18,17 @@ using testkit::TempFolder;
 RunResult RunCli(std::vector<std::string> args, const std::string& in = {}) {
     args.insert(args.begin(), NOMVARY_CLI);
     return testkit::Run(args, {}, in);
+}
+
+// The manual page is written by hand: its synopsis and its option list name
+// exactly the options --help names.
+TEST(CliTest, ManPageNamesTheOptionsOfHelp) {
+    const std::set<std::string> help = testkit::OptionNames(RunCli({"--help"}).out);
+    const std::string page = testkit::ReadFile(NOMVARY_CLI_MAN_PAGE);
+    EXPECT_TRUE(help.count("--dry-run")) << "the help text names no options";
+    for (const char* section : {"SYNOPSIS", "OPTIONS"}) {
+        EXPECT_EQ(testkit::OptionNames(testkit::ManSection(page, section)), help) << section;
+    }
 }
 
 // What a command line that ends the program at once prints and answers.

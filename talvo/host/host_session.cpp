@@ -41,6 +41,7 @@ std::string Usage() {
                "usage: talvo-host [--library PATH] [--buffer-size N] [-v] EXPORT [TEXT...]\n"
                "       talvo-host [--library PATH] [--buffer-size N] [-v] < calls\n"
                "       talvo-host --check [FOLDER]\n"
+               "       talvo-host -h | --help\n"
                "Calls EXPORT (LoadRules, RuleFilter or Magic) of the Talvo library with TEXT in\n"
                "a data buffer of N bytes (default 900), as the chat client does, and prints the\n"
                "buffer the library leaves behind. Without EXPORT every input line is one call,\n"
@@ -48,8 +49,11 @@ std::string Usage() {
                "call, an empty line for an empty one. -v also writes each call and its return\n"
                "code to standard error, after LoadRules the rules folder and its files.\n"
                "The library is PATH, else ") +
-           LibraryFileName() +
-           " beside talvo-host, else one folder up.\n"
+           LibraryFileName() + " beside talvo-host, else one folder up" +
+#ifdef TALVO_INSTALLED_LIBRARY_DIR
+           ",\nelse in " TALVO_INSTALLED_LIBRARY_DIR " from talvo-host's folder (where an install puts it)" +
+#endif
+           ".\n"
            "Exit status 2: the library could not be loaded, or a call was refused.\n"
            "--check reads the rule files under FOLDER (default: the current folder) as\n"
            "LoadRules does and reports each file and every suspicious line; exit status\n"
@@ -78,7 +82,11 @@ std::vector<std::string> DefaultLibraryPaths() {
     if (folder.empty()) {
         return {LibraryFileName()};
     }
-    return {folder + LibraryFileName(), folder + ".." + folder.back() + LibraryFileName()};
+    std::vector<std::string> paths{folder + LibraryFileName(), folder + ".." + folder.back() + LibraryFileName()};
+#ifdef TALVO_INSTALLED_LIBRARY_DIR
+    paths.push_back(folder + TALVO_INSTALLED_LIBRARY_DIR + "/" + LibraryFileName());
+#endif
+    return paths;
 }
 
 const char* ReturnCodeMeaning(int code) {
@@ -269,6 +277,12 @@ int RunHost(int argc, const char* const* argv, std::istream& in, std::ostream& o
         }
         if (IsBlankLine(line)) {
             out << "\n";
+        } else if (line.front() == ' ') {
+            // Taken as it stands, the name would be the empty text before the
+            // first blank, and the error would name no export at all.
+            out << "error: the line begins with a blank; a call is the export name at the start of "
+                   "the line, one blank, then the text\n";
+            allMade = false;
         } else {
             const std::size_t blank = line.find(' ');
             const std::string name = line.substr(0, blank);

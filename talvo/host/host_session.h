@@ -12,8 +12,9 @@
 // script would hand over; several TEXT arguments are joined by one blank. On
 // standard input each line is one call: the export name, one blank, the text.
 // Standard output gets exactly one line for every call: the data buffer, or
-// for a refused line of standard input "error: " and the reason; a line that
-// is empty or all blanks gets an empty line. -v writes the calls and return
+// for a refused line of standard input "error: " and the reason (a line that
+// begins with a blank is refused too); a line that is empty or all blanks gets
+// an empty line. -v writes the calls and return
 // codes to standard error. Exit status: 0 when every call was made, 2 when the
 // library could not be loaded or any call was refused. --check (rule_check.h)
 // does not load the library.
@@ -40,7 +41,9 @@ struct HostOptions {
 };
 
 // Where the library is looked for without --library: beside the program, then
-// one folder up (the build tree keeps talvo-host in host/ below the library).
+// one folder up (the build tree keeps talvo-host in host/ below the library),
+// then where an install puts it (TALVO_INSTALLED_LIBRARY_DIR, relative to the
+// program's folder, when the build defines it).
 std::vector<std::string> DefaultLibraryPaths();
 
 // What the chat client does with each return code of a command export.

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "run_host.h"
+#include "testing/man_page.h"
+#include "testing/temp_folder.h"
 #include "testing/export_call.h"
 
 namespace {
@@ -71,7 +73,7 @@ TEST(TalvoHost, AnswersEveryInputLineWithOneLine) {
         {"\r", ""},
         {"RuleFilter 3 1 hello\r", "var %match = 2"},
         {"Frobnicate x", "error: unknown export \"Frobnicate\""},
-        {" RuleFilter 3 1 hello", "error: unknown export \"\""},
+        {" RuleFilter 3 1 hello", "error: the line begins with a blank; a call is the export name at the start"},
         {"RuleFilter 3 1 " + std::string(900, 'x'), "error: the text of RuleFilter has 904 bytes"},
         {std::string("RuleFilter 3 1 a\0b", 18), "error: the text of RuleFilter holds a NUL byte"},
         {"RuleFilter", "var %match = -1"},
@@ -102,6 +104,17 @@ TEST(TalvoHost, AnswersEveryInputLineWithOneLine) {
                 << verbose << " line " << i + 1;
         }
         EXPECT_EQ(run.status, 2) << verbose;
+    }
+}
+
+// The manual page is written by hand: its synopsis and its option list name
+// exactly the options --help names.
+TEST(TalvoHost, ManPageNamesTheOptionsOfHelp) {
+    const std::set<std::string> help = testkit::OptionNames(RunHost("--help", "").output);
+    const std::string page = testkit::ReadFile(std::string(TALVO_SOURCE_DIR) + "/talvo/host/talvo-host.1");
+    EXPECT_TRUE(help.count("--check")) << "the help text names no options";
+    for (const char* section : {"SYNOPSIS", "OPTIONS"}) {
+        EXPECT_EQ(testkit::OptionNames(testkit::ManSection(page, section)), help) << section;
     }
 }
 
