@@ -1,11 +1,21 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace nomvary {
 
-// The file system as the batch run sees it: the folder being renamed and the
-// program's own folder.
+// One entry of the window's drive list.
+struct Drive {
+    std::string text;  // what the drive list shows and the settings file keeps
+    std::string root;  // the drive's root folder, where the folder list goes
+};
+
+// The file system as the program sees it: the folder being renamed, the
+// drives and folders the window offers, and the program's own folder. Every
+// platform is one implementation of this; names and paths are UTF-8 or raw
+// bytes, as the platform's names are.
 //
 // Failures are answered (false, empty, nullopt) and never thrown: the callers
 // skip a failed step and go on.
@@ -33,9 +43,25 @@ public:
     // The errno-style reason of the last RenameFile that failed; 0 after a
     // success.
     virtual int LastRenameError() const = 0;
+    // True when renaming `oldName` to `newName` in the listed folder would
+    // meet another file already holding the new name, as RenameFile would
+    // see it (a preview check; the rename itself never relies on it).
+    virtual bool NameTaken(const std::string& oldName, const std::string& newName) = 0;
     // The folder that holds the program file, without a trailing separator.
     virtual std::string ProgramFolder() = 0;
 
+    // `path` (relative to the current folder, or absolute) as an absolute
+    // path with links resolved, when it is a folder whose entries can be
+    // read; otherwise nullopt, with the errno-style reason in `error`.
+    virtual std::optional<std::string> ResolveReadableFolder(const std::string& path, int& error) = 0;
+    // True when `path` is a folder whose entries can be read.
+    virtual bool IsReadableFolder(const std::string& path) = 0;
+    // The subfolders of `path` a user would pick (no hidden ones, none whose
+    // name begins with "."), sorted without regard to ASCII case with bytes
+    // breaking ties; nullopt when the folder cannot be read.
+    virtual std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path) = 0;
+    // The drives a user would pick now, in the order the list shows them.
+    virtual std::vector<Drive> Drives() = 0;
 };
 
 }  // namespace nomvary

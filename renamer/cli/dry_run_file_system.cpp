@@ -4,9 +4,13 @@
 
 namespace nomvary {
 
+bool DryRunFileSystem::NameTaken(const std::string& oldName, const std::string& newName) {
+    return m_planned.count(newName) != 0 || (m_vacated.count(newName) == 0 && m_real.NameTaken(oldName, newName));
+}
+
 bool DryRunFileSystem::RenameFile(const std::string& oldName, const std::string& newName) {
     m_takenByEarlierRename = m_planned.count(newName) != 0;
-    if (m_takenByEarlierRename || (m_vacated.count(newName) == 0 && NameTaken(oldName, newName))) {
+    if (NameTaken(oldName, newName)) {
         m_error = EEXIST;
         return false;
     }

@@ -1,7 +1,5 @@
 // nomvary-cli: the renamer's batch run from a shell, on the same listing,
 // name rule and counting as the window.
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,11 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "dry_run_file_system.h"
-#include "posix_file_system.h"
+#include "linux_file_system.h"
 #include "rename_run.h"
 
 namespace {
@@ -106,20 +101,6 @@ std::optional<int> Parse(int argc, char** argv, Choices& choices) {
     return std::nullopt;
 }
 
-// The folder as an absolute path, as the messages name it.
-std::optional<std::string> ReadableFolder(const std::string& folder) {
-    char resolved[PATH_MAX];
-    if (realpath(folder.c_str(), resolved) == nullptr) {
-        return std::nullopt;
-    }
-    const int fd = open(resolved, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    close(fd);
-    return std::string(resolved);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,9 +110,11 @@ int main(int argc, char** argv) {
     if (const std::optional<int> status = Parse(argc, argv, choices)) {
         return *status;
     }
-    const std::optional<std::string> folder = ReadableFolder(choices.folder);
+    LinuxFileSystem real;
+    // The folder as an absolute path, as the messages name it.
+    int error = 0;
+    const std::optional<std::string> folder = real.ResolveReadableFolder(choices.folder, error);
     if (!folder) {
-        const int error = errno;
         std::fprintf(stderr, "nomvary-cli: cannot read folder \"%s\": %s\n", choices.folder.c_str(),
                      std::strerror(error));
         return 2;
@@ -145,8 +128,7 @@ int main(int argc, char** argv) {
     options.featcheck = choices.excludeFeat;
     options.vscheck = choices.excludeVs;
 
-    DryRunFileSystem dryRun;
-    PosixFileSystem real;
+    DryRunFileSystem dryRun(real);
     const auto report = [&choices, &dryRun](const RenameAttempt& attempt) {
         if (attempt.error != 0 && !choices.dryRun) {
             std::fputs("nomvary-cli: cannot rename \"", stderr);

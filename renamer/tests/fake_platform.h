@@ -142,7 +142,32 @@ public:
         return true;
     }
     int LastRenameError() const override { return m_error; }
+    bool NameTaken(const std::string& from, const std::string& to) override {
+        return to != from && std::count(files.begin(), files.end(), to) != 0;
+    }
     std::string ProgramFolder() override { return programFolder; }
+    std::optional<std::string> ResolveReadableFolder(const std::string& path, int& error) override {
+        error = folders.count(path) ? 0 : ENOENT;
+        return error ? std::nullopt : std::optional<std::string>(path);
+    }
+    bool IsReadableFolder(const std::string& path) override { return folders.count(path) != 0; }
+    std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path) override {
+        if (!folders.count(path)) return std::nullopt;
+        const std::string prefix = path == "/" ? path : path + "/";
+        std::vector<std::string> names;
+        for (const std::string& folder : folders) {
+            if (folder.size() > prefix.size() && folder.compare(0, prefix.size(), prefix) == 0 &&
+                folder.find('/', prefix.size()) == std::string::npos) {
+                names.push_back(folder.substr(prefix.size()));
+            }
+        }
+        return names;
+    }
+    std::vector<Drive> Drives() override {
+        std::vector<Drive> list;
+        for (const auto& [text, root] : drives) list.push_back({text, root.value_or("")});
+        return list;
+    }
 
     std::string ChooseSettingsPath(const std::string& inProgramFolder) override { return inProgramFolder; }
     bool OpenSettingsFile(const std::string& path) override {

@@ -15,8 +15,8 @@
 
 #include "fake_platform.h"
 #include "mainform.h"
-#include "posix_file_system.h"
-#include "posix_settings_file.h"
+#include "linux_file_system.h"
+#include "linux_settings_file.h"
 #include "settings.h"
 #include "testing/permissions_binding.h"
 #include "testing/temp_folder.h"
@@ -27,7 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The real file system, the program folder redirected.
-class DiskFiles : public PosixFileSystem {
+class DiskFiles : public LinuxFileSystem {
 public:
     explicit DiskFiles(fs::path programFolder) : m_programFolder(std::move(programFolder)) {}
     std::string ProgramFolder() override { return m_programFolder.string(); }
@@ -91,7 +91,7 @@ TEST(SettingsHostileTest, SettingsTheProgramMayNotWrite) {
             setenv("XDG_CONFIG_HOME", (temp.Path() / "config").c_str(), 1);
             const std::map<std::string, std::string> before = Snapshot(program);
             DiskFiles files(program);
-            PosixSettingsFile settingsFile;
+            LinuxSettingsFile settingsFile;
             fakes::FakeControls controls;
             Mainform form({files, settingsFile, controls, controls});
             controls.form = &form;

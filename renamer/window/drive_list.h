@@ -7,7 +7,7 @@
 
 #include <QComboBox>
 
-#include "drive_table.h"
+#include "mount_table.h"
 
 namespace nomvary {
 

@@ -12,9 +12,6 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace nomvary {
 namespace {
@@ -23,23 +20,6 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kDepthRole = Qt::UserRole + 1;
 constexpr int kIndentPx = 12;
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-
-unsigned char AsciiLower(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + 32) : byte;
-}
-
-// Case-blind order for the eye, bytes as the tie-break so the order is total.
-bool FolderNameLess(const std::string& a, const std::string& b) {
-    const auto lowerLess = [](char x, char y) { return AsciiLower(x) < AsciiLower(y); };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess)) return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess)) return false;
-    return a < b;
-}
-
 std::string Join(const std::string& folder, const std::string& name) {
     return folder == "/" ? folder + name : folder + '/' + name;
 }
@@ -47,8 +27,6 @@ std::string Join(const std::string& folder, const std::string& name) {
 QString Display(const std::string& bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
-
-bool IsReadableFolder(const std::string& path) { return std::unique_ptr<DIR, DirCloser>(opendir(path.c_str())) != nullptr; }
 
 // Indents each entry by its depth, the way a classic folder list draws its
 // tree, and marks the current entry while the list has the keyboard focus
@@ -82,24 +60,6 @@ private:
 
 }  // namespace
 
-std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path) {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
-    if (!dir) return std::nullopt;
-    std::vector<std::string> names;
-    while (const dirent* entry = readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (name.empty() || name.front() == '.') continue;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat info {};
-            isFolder = stat(Join(path, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-        }
-        if (isFolder) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(), FolderNameLess);
-    return names;
-}
-
 std::string NormalFolderPath(const std::string& path) {
     std::filesystem::path full(path);
     if (full.is_relative()) {
@@ -113,7 +73,7 @@ std::string NormalFolderPath(const std::string& path) {
     return normal;
 }
 
-FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
+FolderList::FolderList(FileSystem& files, QWidget* parent) : QListWidget(parent), m_files(files) {
     setItemDelegate(new DepthDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Entries are as wide as their depth and name need, so a deep folder
@@ -134,7 +94,7 @@ bool FolderList::SetPath(const std::string& path) {
     if (path.empty()) return false;
     const std::string normal = NormalFolderPath(path);
     if (normal.empty()) return false;
-    const std::optional<std::vector<std::string>> subfolders = ReadSubfolders(normal);
+    const std::optional<std::vector<std::string>> subfolders = m_files.ReadSubfolders(normal);
     if (!subfolders) return false;
     const bool changed = normal != m_path;
     m_path = m_open = normal;
@@ -187,14 +147,14 @@ void FolderList::Fill(const std::vector<std::string>& subfolders) {
 }
 
 void FolderList::Refresh() {
-    if (const auto subfolders = ReadSubfolders(m_open)) Fill(*subfolders);
+    if (const auto subfolders = m_files.ReadSubfolders(m_open)) Fill(*subfolders);
 }
 
 void FolderList::Choose(QListWidgetItem* item) {
     if (item == nullptr) return;
     const std::string target = EntryPath(item);
     if (target == m_path) return;
-    if (!IsReadableFolder(target)) {
+    if (!m_files.IsReadableFolder(target)) {
         // The folder went away or became unreadable: it is not chosen, and the
         // list shows what is there now, the chosen folder still highlighted.
         QTimer::singleShot(0, this, [this] { Refresh(); });
@@ -210,7 +170,7 @@ void FolderList::Open(QListWidgetItem* item) {
     Choose(item);
     const std::string target = EntryPath(item);
     if (target != m_path || target == m_open) return;
-    if (const auto subfolders = ReadSubfolders(target)) {
+    if (const auto subfolders = m_files.ReadSubfolders(target)) {
         m_open = target;
         Fill(*subfolders);
     }

@@ -6,11 +6,9 @@
 
 #include <QListWidget>
 
-namespace nomvary {
+#include "file_system.h"
 
-// The subfolders of `path` a user would pick (no names beginning with "."),
-// sorted without regard to ASCII case; nullopt when the folder cannot be read.
-std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path);
+namespace nomvary {
 
 // `path` made absolute (against the process's current folder) and lexically
 // normal, without a trailing "/" except for the root itself.
@@ -26,7 +24,8 @@ class FolderList : public QListWidget {
     Q_OBJECT
 
 public:
-    explicit FolderList(QWidget* parent = nullptr);
+    // `files` reads the folders and must outlive the list.
+    explicit FolderList(FileSystem& files, QWidget* parent = nullptr);
 
     // The chosen folder, the highlighted entry.
     const std::string& Path() const { return m_path; }
@@ -57,6 +56,7 @@ private:
     // Scrolls the chosen entry, its name included, into sight.
     void ShowChosen();
 
+    FileSystem& m_files;
     std::string m_path;  // the chosen folder
     std::string m_open;  // the folder whose subfolders are shown
 };

@@ -62,8 +62,9 @@ std::string StartFolder() {
 MainWindow::MainWindow(FileSystem& files, SettingsFile& settingsFile, QtDialogs& dialogs,
                        DriveList::Source drives, QWidget* parent)
     : QWidget(parent),
+      m_files(files),
       m_dialogs(dialogs),
-      m_drives(std::move(drives)),
+      m_drives(drives ? std::move(drives) : DriveList::Source([&files] { return files.Drives(); })),
       m_form(Platform{files, settingsFile, dialogs, m_controls}) {
     setObjectName(QStringLiteral("Mainform"));
     setWindowTitle(QStringLiteral("Nomvary"));
@@ -90,7 +91,7 @@ void MainWindow::CreateControls() {
     m_drive1->setObjectName(QStringLiteral("Drive1"));
     m_drive1->setAccessibleName(QStringLiteral("Drive"));
 
-    m_dir1 = new FolderList(this);
+    m_dir1 = new FolderList(m_files, this);
     m_dir1->setObjectName(QStringLiteral("Dir1"));
     m_dir1->setAccessibleName(QStringLiteral("Folder"));
     // The folder a run would rename in stays in sight, whatever the list

@@ -28,16 +28,17 @@ class FolderList;
 // Constructing the window creates the controls with their designed values,
 // attaches `dialogs` to the window and runs form_load; show() it afterwards.
 // `files`, `settingsFile` and `dialogs` must outlive the window; `drives`
-// answers the drives the drive list offers.
+// answers the drives the drive list offers (by default `files.Drives()`).
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
     MainWindow(FileSystem& files, SettingsFile& settingsFile, QtDialogs& dialogs,
-               DriveList::Source drives = ReadSystemDrives, QWidget* parent = nullptr);
+               DriveList::Source drives = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     Mainform& Form() { return m_form; }
+    FileSystem& Files() { return m_files; }
 
     DriveList* Drive1() const { return m_drive1; }
     FolderList* Dir1() const { return m_dir1; }
@@ -60,6 +61,7 @@ private:
     template <typename Handler>
     void Raise(Handler handler);
 
+    FileSystem& m_files;
     QtDialogs& m_dialogs;
     DriveList::Source m_drives;
     QtControls m_controls{*this};

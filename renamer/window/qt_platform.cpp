@@ -7,8 +7,6 @@
 #include <QProgressDialog>
 #include <QRadioButton>
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <climits>
 
@@ -31,13 +29,6 @@ int RunBox(QWidget* parent, const std::string& text, const std::string& title,
     QMessageBox box(QMessageBox::NoIcon, BoxText(title), BoxText(text), buttons, parent);
     box.setDefaultButton(defaultButton);
     return box.exec();
-}
-
-bool IsReadableFolder(const std::string& path) {
-    DIR* dir = opendir(path.c_str());
-    if (dir == nullptr) return false;
-    closedir(dir);
-    return true;
 }
 
 // Shows nothing for the first half second of a run; then a modal box with
@@ -112,7 +103,7 @@ bool QtControls::SetDriveText(const std::string& text) {
 
 std::optional<std::string> QtControls::DriveRoot(const std::string& driveText) {
     std::optional<std::string> root = m_window.Drive1()->RootOf(driveText);
-    if (!root || !IsReadableFolder(*root)) return std::nullopt;
+    if (!root || !m_window.Files().IsReadableFolder(*root)) return std::nullopt;
     return root;
 }
 

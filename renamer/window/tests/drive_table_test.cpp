@@ -1,4 +1,4 @@
-#include "drive_table.h"
+#include "mount_table.h"
 
 #include <string>
 #include <vector>

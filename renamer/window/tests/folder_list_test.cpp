@@ -1,4 +1,5 @@
 #include "folder_list.h"
+#include "linux_file_system.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -28,7 +29,8 @@ TEST(FolderList, ShowsTheChainThenTheSubfoldersAndRefusesNonFolders) {
     const std::string root = temp.Path().native();
     // "caf\xe9" is no UTF-8: it must come back byte for byte.
     for (const char* name : {"b/inner", "A", "c", ".hidden", "caf\xe9"}) std::filesystem::create_directories(temp / name);
-    FolderList list;
+    LinuxFileSystem files;
+    FolderList list(files);
     ASSERT_TRUE(list.SetPath(root + "/b/../"));
     EXPECT_EQ(list.Path(), root);
 
@@ -78,7 +80,8 @@ TEST(FolderList, ScrollsSidewaysAndMarksTheFocus) {
     std::string deep = temp.Path().native();
     for (int k = 0; k < 12; ++k) deep += "/level_" + std::to_string(k) + "_with_a_long_name";
     std::filesystem::create_directories(deep);
-    FolderList list;
+    LinuxFileSystem files;
+    FolderList list(files);
     list.resize(170, 216);  // the window's size for it
     ASSERT_TRUE(list.SetPath(deep));
     list.show();

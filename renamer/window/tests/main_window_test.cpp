@@ -22,8 +22,8 @@
 #include "box_answerer.h"
 #include "drive_list.h"
 #include "folder_list.h"
-#include "posix_file_system.h"
-#include "posix_settings_file.h"
+#include "linux_file_system.h"
+#include "linux_settings_file.h"
 #include "qt_platform.h"
 #include "settings.h"
 #include "testing/temp_folder.h"
@@ -35,12 +35,12 @@ using Asked = std::pair<std::string, std::string>;
 
 // The real file system with the program folder redirected, and as slow to
 // rename as a test wants.
-class TestFiles : public PosixFileSystem {
+class TestFiles : public LinuxFileSystem {
 public:
     std::string ProgramFolder() override { return m_programFolder; }
     bool RenameFile(const std::string& oldName, const std::string& newName) override {
         std::this_thread::sleep_for(m_renameTakes);
-        return PosixFileSystem::RenameFile(oldName, newName);
+        return LinuxFileSystem::RenameFile(oldName, newName);
     }
     std::string m_programFolder;
     std::chrono::milliseconds m_renameTakes{0};
@@ -99,7 +99,7 @@ protected:
     testkit::TempFolder m_temp{"nomvary-window"};
     const std::filesystem::path m_startFolder = std::filesystem::current_path();
     TestFiles m_files;
-    PosixSettingsFile m_settingsFile;
+    LinuxSettingsFile m_settingsFile;
     TestDialogs m_dialogs;
     std::vector<Drive> m_drives;
     const std::string m_settings = m_temp / "prog/nomvary.ini";

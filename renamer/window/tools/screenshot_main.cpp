@@ -16,13 +16,13 @@
 #include <QTimer>
 
 #include "main_window.h"
-#include "posix_file_system.h"
-#include "posix_settings_file.h"
+#include "linux_file_system.h"
+#include "linux_settings_file.h"
 
 namespace {
 
 // The settings file lands in the temporary folder.
-class ScreenshotFiles : public nomvary::PosixFileSystem {
+class ScreenshotFiles : public nomvary::LinuxFileSystem {
 public:
     explicit ScreenshotFiles(std::string folder) : m_folder(std::move(folder)) {}
     std::string ProgramFolder() override { return m_folder; }
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(music);
 
     ScreenshotFiles files(root.native());
-    nomvary::PosixSettingsFile settingsFile;
+    nomvary::LinuxSettingsFile settingsFile;
     ScreenshotDialogs dialogs;
     nomvary::MainWindow window(files, settingsFile, dialogs);
     window.show();

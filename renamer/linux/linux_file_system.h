@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -8,23 +9,19 @@
 #include <vector>
 
 #include "file_system.h"
+#include "name_pattern.h"
 
 namespace nomvary {
 
-// True when `name` matches the listing pattern: '*' stands for any run of
-// bytes, ASCII letters match without regard to case, every other byte stands
-// for itself, and "*.*" matches every name (also one without a dot).
-bool PatternMatches(std::string_view pattern, std::string_view name);
-
-// The FileSystem on a POSIX file system.
+// The FileSystem on Linux (renameat2, /proc/self/exe, /proc/self/mounts).
 //
 // Names are bytes: nothing here decodes or re-encodes a file name.
-class PosixFileSystem : public FileSystem {
+class LinuxFileSystem : public FileSystem {
 public:
-    PosixFileSystem() = default;
-    ~PosixFileSystem() override;
-    PosixFileSystem(const PosixFileSystem&) = delete;
-    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+    LinuxFileSystem() = default;
+    ~LinuxFileSystem() override;
+    LinuxFileSystem(const LinuxFileSystem&) = delete;
+    LinuxFileSystem& operator=(const LinuxFileSystem&) = delete;
 
     char FolderSeparator() const override { return '/'; }
     bool SetCurrentFolder(const std::string& path) override;
@@ -50,11 +47,14 @@ public:
     std::string ProgramFolder() override;
 
     int LastRenameError() const override { return m_lastRenameError; }
+    bool NameTaken(const std::string& oldName, const std::string& newName) override;
 
-    // True when renaming `oldName` to `newName` in the listed folder would
-    // meet another file already holding the new name (a preview check; the
-    // rename itself never relies on it).
-    bool NameTaken(const std::string& oldName, const std::string& newName);
+    std::optional<std::string> ResolveReadableFolder(const std::string& path, int& error) override;
+    bool IsReadableFolder(const std::string& path) override;
+    // A symbolic link to a folder counts as a folder.
+    std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path) override;
+    // The mounted file systems (see ReadSystemDrives).
+    std::vector<Drive> Drives() override;
 
 protected:
     // The folder descriptor renames and look-ups act on.

@@ -4,13 +4,9 @@
 #include <string_view>
 #include <vector>
 
-namespace nomvary {
+#include "file_system.h"
 
-// One entry of the drive list: a mounted file system a user would pick.
-struct Drive {
-    std::string text;  // what the drive list shows and the settings file keeps
-    std::string root;  // the mount point, the folder the list moves to
-};
+namespace nomvary {
 
 // The drives of a mount table in the format of /proc/self/mounts (device,
 // mount point, type, options, ...; blanks in fields escaped as octal "\040").

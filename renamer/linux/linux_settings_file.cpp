@@ -1,4 +1,4 @@
-#include "posix_settings_file.h"
+#include "linux_settings_file.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -12,13 +12,13 @@
 
 namespace nomvary {
 
-PosixSettingsFile::~PosixSettingsFile() {
+LinuxSettingsFile::~LinuxSettingsFile() {
     if (m_fd >= 0) {
         close(m_fd);
     }
 }
 
-std::string PosixSettingsFile::ChooseSettingsPath(const std::string& inProgramFolder) {
+std::string LinuxSettingsFile::ChooseSettingsPath(const std::string& inProgramFolder) {
     const std::size_t slash = inProgramFolder.rfind('/');
     if (slash != std::string::npos) {
         const std::string folder = slash == 0 ? "/" : inProgramFolder.substr(0, slash);
@@ -45,7 +45,7 @@ std::string PosixSettingsFile::ChooseSettingsPath(const std::string& inProgramFo
     return (config / name).native();
 }
 
-bool PosixSettingsFile::OpenSettingsFile(const std::string& path) {
+bool LinuxSettingsFile::OpenSettingsFile(const std::string& path) {
     if (m_fd >= 0) {
         close(m_fd);
         m_fd = -1;
@@ -69,7 +69,7 @@ bool PosixSettingsFile::OpenSettingsFile(const std::string& path) {
     return m_fd >= 0;
 }
 
-std::optional<std::size_t> PosixSettingsFile::ReadSettingsFile(char* buffer, std::size_t size) {
+std::optional<std::size_t> LinuxSettingsFile::ReadSettingsFile(char* buffer, std::size_t size) {
     if (m_fd < 0) {
         return std::nullopt;
     }
@@ -91,7 +91,7 @@ std::optional<std::size_t> PosixSettingsFile::ReadSettingsFile(char* buffer, std
     return done;
 }
 
-bool PosixSettingsFile::WriteSettingsFile(const char* data, std::size_t size) {
+bool LinuxSettingsFile::WriteSettingsFile(const char* data, std::size_t size) {
     if (m_fd < 0) {
         return false;
     }
@@ -110,7 +110,7 @@ bool PosixSettingsFile::WriteSettingsFile(const char* data, std::size_t size) {
     return true;
 }
 
-bool PosixSettingsFile::CloseSettingsFileHandle() {
+bool LinuxSettingsFile::CloseSettingsFileHandle() {
     if (m_fd < 0) {
         return false;
     }

@@ -1,5 +1,5 @@
-#include "posix_file_system.h"
-#include "posix_settings_file.h"
+#include "linux_file_system.h"
+#include "linux_settings_file.h"
 
 #include <gtest/gtest.h>
 
@@ -26,13 +26,13 @@ using testkit::TempFolder;
 
 // The real file system with a program folder of our choosing, noting what
 // it lists.
-class TestFs : public PosixFileSystem {
+class TestFs : public LinuxFileSystem {
 public:
     std::string programFolder = fs::temp_directory_path().string();
     std::vector<std::string> listed;
 
-    std::string ListMatchingNames(const std::string& text) override { return Note(PosixFileSystem::ListMatchingNames(text)); }
-    std::string ListMatchingNames() override { return Note(PosixFileSystem::ListMatchingNames()); }
+    std::string ListMatchingNames(const std::string& text) override { return Note(LinuxFileSystem::ListMatchingNames(text)); }
+    std::string ListMatchingNames() override { return Note(LinuxFileSystem::ListMatchingNames()); }
     std::string ProgramFolder() override { return programFolder; }
 
     // One run over the ".mp3" files of `folder`; answers its summary.
@@ -71,8 +71,8 @@ TEST(PatternMatchesTest, Table) {
     for (const auto& row : rows) EXPECT_EQ(PatternMatches(row.pattern, row.name), row.matches) << row.name;
 }
 
-TEST(PosixListingTest, OnlyVisibleRegularFiles) {
-    TempFolder dir("nomvary-posix");
+TEST(LinuxListingTest, OnlyVisibleRegularFiles) {
+    TempFolder dir("nomvary-linux");
     dir.WriteAll({{"a.mp3", ""}, {"B.MP3", ""}, {".hidden.mp3", ""}, {"README", ""}, {"x.txt", ""}});
     fs::create_directory(dir.Path() / "sub.mp3");
     fs::create_symlink(dir.Path() / "a.mp3", dir.Path() / "link.mp3");
@@ -84,7 +84,7 @@ TEST(PosixListingTest, OnlyVisibleRegularFiles) {
     EXPECT_TRUE(posix.ListAll(folder + "/missing/*.*").empty());
 }
 
-TEST(PosixRenameTest, Runs) {
+TEST(LinuxRenameTest, Runs) {
     const struct {
         const char* what;
         Files before;
@@ -100,7 +100,7 @@ TEST(PosixRenameTest, Runs) {
         {"bytes", {{"\xFF\xFE_song\x80.mp3", "b"}}, true, "1 file renamed.", {{"\xFF\xFE Song\x80.mp3", "b"}}},
     };
     for (const auto& row : rows) {
-        TempFolder dir("nomvary-posix");
+        TempFolder dir("nomvary-linux");
         dir.WriteAll(row.before);
         TestFs posix;
         EXPECT_EQ(posix.Run(dir.Path(), row.capitalize), row.summary) << row.what;
@@ -108,8 +108,8 @@ TEST(PosixRenameTest, Runs) {
     }
 }
 
-TEST(PosixRenameTest, NeverReplacesAndRefusesPaths) {
-    TempFolder dir("nomvary-posix");
+TEST(LinuxRenameTest, NeverReplacesAndRefusesPaths) {
+    TempFolder dir("nomvary-linux");
     dir.WriteAll({{"a", "a"}, {"b", "b"}});
     fs::create_hard_link(dir.Path() / "a", dir.Path() / "A");  // a case variant that is another entry
     TestFs posix;
@@ -123,8 +123,8 @@ TEST(PosixRenameTest, NeverReplacesAndRefusesPaths) {
     EXPECT_EQ(dir.Contents(), (Files{{"A", "a"}, {"a", "a"}, {"b", "b"}}));
 }
 
-TEST(PosixRenameTest, ManyFilesAreEachListedOnce) {
-    TempFolder dir("nomvary-posix");
+TEST(LinuxRenameTest, ManyFilesAreEachListedOnce) {
+    TempFolder dir("nomvary-linux");
     for (int k = 0; k < 500; ++k) dir.Write(("track_" + std::to_string(k) + ".mp3"), std::to_string(k));
     TestFs posix;
     EXPECT_EQ(posix.Run(dir.Path(), true), "500 files renamed.");
@@ -137,8 +137,8 @@ TEST(PosixRenameTest, ManyFilesAreEachListedOnce) {
 
 // A vfat image through FUSE: case-insensitive, and without the no-replace
 // flag, so the placeholder fallback is what runs.
-TEST(PosixRenameTest, CaseInsensitiveFileSystem) {
-    TempFolder dir("nomvary-posix");
+TEST(LinuxRenameTest, CaseInsensitiveFileSystem) {
+    TempFolder dir("nomvary-linux");
     const fs::path image = dir.Path() / "image", mount = dir.Path() / "mnt";
     fs::create_directory(mount);
     const std::string make = "dd if=/dev/zero of=" + image.string() + " bs=1M count=4 status=none && mkfs.vfat " +
@@ -173,12 +173,12 @@ std::string Padded(std::string text) {
     return text;
 }
 
-TEST(PosixSettingsTest, SavedBytesAndA300CharacterFolder) {
+TEST(LinuxSettingsTest, SavedBytesAndA300CharacterFolder) {
     TempFolder program("nomvary-program"), music("nomvary-music");
     const fs::path deep = music.Path() / std::string(150, 'd') / std::string(150, 'e');
     fs::create_directories(deep);
     TestFs posix;
-    PosixSettingsFile settingsFile;
+    LinuxSettingsFile settingsFile;
     FakeControls controls;
     posix.programFolder = program.Path().string();
     controls.folders.insert(deep.string());
@@ -190,7 +190,7 @@ TEST(PosixSettingsTest, SavedBytesAndA300CharacterFolder) {
               Padded("/") + deep.string().substr(0, 256) + std::string("\1\1\1\1\1\0\0", 7));
 }
 
-TEST(PosixSettingsTest, FilesOfEveryLength) {
+TEST(LinuxSettingsTest, FilesOfEveryLength) {
     TempFolder program("nomvary-program");
     const fs::path file = program.Path() / "nomvary.ini";
     const std::string tail(81, '\x7F');
@@ -211,7 +211,7 @@ TEST(PosixSettingsTest, FilesOfEveryLength) {
     for (const auto& row : rows) {
         testkit::WriteFile(file, row.bytes);
         TestFs posix;
-        PosixSettingsFile settingsFile;
+        LinuxSettingsFile settingsFile;
         FakeControls controls;
         posix.programFolder = program.Path().string();
         controls.folders.insert(posix.programFolder);
@@ -230,9 +230,9 @@ TEST(PosixSettingsTest, FilesOfEveryLength) {
     }
 }
 
-TEST(PosixSettingsTest, ProgramFolderHoldsTheRunningProgram) {
+TEST(LinuxSettingsTest, ProgramFolderHoldsTheRunningProgram) {
     TestFs posix;
-    EXPECT_EQ(posix.PosixFileSystem::ProgramFolder(), fs::canonical("/proc/self/exe").parent_path().string());
+    EXPECT_EQ(posix.LinuxFileSystem::ProgramFolder(), fs::canonical("/proc/self/exe").parent_path().string());
 }
 
 }  // namespace

@@ -14,12 +14,12 @@ namespace nomvary {
 // its own. Closes a file left open when it goes. The user's configuration
 // folder is $XDG_CONFIG_HOME/nomvary, or ~/.config/nomvary when that is not
 // set to an absolute path.
-class PosixSettingsFile : public SettingsFile {
+class LinuxSettingsFile : public SettingsFile {
 public:
-    PosixSettingsFile() = default;
-    ~PosixSettingsFile() override;
-    PosixSettingsFile(const PosixSettingsFile&) = delete;
-    PosixSettingsFile& operator=(const PosixSettingsFile&) = delete;
+    LinuxSettingsFile() = default;
+    ~LinuxSettingsFile() override;
+    LinuxSettingsFile(const LinuxSettingsFile&) = delete;
+    LinuxSettingsFile& operator=(const LinuxSettingsFile&) = delete;
 
     std::string ChooseSettingsPath(const std::string& inProgramFolder) override;
     bool OpenSettingsFile(const std::string& path) override;

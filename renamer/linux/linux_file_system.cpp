@@ -1,4 +1,7 @@
-#include "posix_file_system.h"
+#include "linux_file_system.h"
+
+#include <climits>
+#include <cstdlib>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +14,8 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include "mount_table.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -28,34 +33,6 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return LowerAscii(static_cast<unsigned char>(x)) == LowerAscii(static_cast<unsigned char>(y));
            });
-}
-
-// Backtracking over the last '*' is enough: the match is linear in practice
-// and never recursive.
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    std::size_t p = 0;
-    std::size_t n = 0;
-    std::size_t starP = std::string_view::npos;
-    std::size_t starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && LowerAscii(static_cast<unsigned char>(pattern[p])) ==
-                                             LowerAscii(static_cast<unsigned char>(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') {
-        ++p;
-    }
-    return p == pattern.size();
 }
 
 bool IsBareName(const std::string& name) {
@@ -138,18 +115,25 @@ int RenameCaseOnly(int folder, const std::string& from, const std::string& to) {
     return -1;
 }
 
-}  // namespace
-
-bool PatternMatches(std::string_view pattern, std::string_view name) {
-    if (pattern == "*.*") {
-        return true;
-    }
-    return WildcardMatch(pattern, name);
+// Case-blind order for the eye, bytes as the tie-break so the order is total.
+bool FolderNameLess(const std::string& a, const std::string& b) {
+    const auto lowerLess = [](char x, char y) {
+        return LowerAscii(static_cast<unsigned char>(x)) < LowerAscii(static_cast<unsigned char>(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess)) return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess)) return false;
+    return a < b;
 }
 
-PosixFileSystem::~PosixFileSystem() { CloseListing(); }
+std::string Join(const std::string& folder, const std::string& name) {
+    return folder == "/" ? folder + name : folder + '/' + name;
+}
 
-bool PosixFileSystem::SetCurrentFolder(const std::string& path) {
+}  // namespace
+
+LinuxFileSystem::~LinuxFileSystem() { CloseListing(); }
+
+bool LinuxFileSystem::SetCurrentFolder(const std::string& path) {
     if (path.empty() || chdir(path.c_str()) != 0) {
         return false;
     }
@@ -159,13 +143,13 @@ bool PosixFileSystem::SetCurrentFolder(const std::string& path) {
     return true;
 }
 
-void PosixFileSystem::ForgetEntries() {
+void LinuxFileSystem::ForgetEntries() {
     m_indexed = false;
     m_entries.clear();
     m_folded.clear();
 }
 
-void PosixFileSystem::CloseListing() {
+void LinuxFileSystem::CloseListing() {
     if (m_listingFd >= 0) {
         close(m_listingFd);
         m_listingFd = -1;
@@ -175,7 +159,7 @@ void PosixFileSystem::CloseListing() {
     ForgetEntries();
 }
 
-bool PosixFileSystem::CaseVariantOfItself(const std::string& oldName, const std::string& newName) {
+bool LinuxFileSystem::CaseVariantOfItself(const std::string& oldName, const std::string& newName) {
     if (!EqualIgnoringAsciiCase(oldName, newName)) {
         return false;
     }
@@ -199,7 +183,7 @@ bool PosixFileSystem::CaseVariantOfItself(const std::string& oldName, const std:
     return m_entries.count(oldName) != 0 && spellings != m_folded.end() && spellings->second == 1;
 }
 
-void PosixFileSystem::NoteRenamed(const std::string& oldName, const std::string& newName) {
+void LinuxFileSystem::NoteRenamed(const std::string& oldName, const std::string& newName) {
     if (!m_indexed) {
         return;
     }
@@ -212,9 +196,9 @@ void PosixFileSystem::NoteRenamed(const std::string& oldName, const std::string&
     }
 }
 
-int PosixFileSystem::WorkingFolderFd() const { return m_listingFd >= 0 ? m_listingFd : AT_FDCWD; }
+int LinuxFileSystem::WorkingFolderFd() const { return m_listingFd >= 0 ? m_listingFd : AT_FDCWD; }
 
-std::string PosixFileSystem::ListMatchingNames(const std::string& folderAndPattern) {
+std::string LinuxFileSystem::ListMatchingNames(const std::string& folderAndPattern) {
     CloseListing();
 
     std::string folder = ".";
@@ -254,10 +238,10 @@ std::string PosixFileSystem::ListMatchingNames(const std::string& folderAndPatte
     // run's report in, the same for a run and its dry run.
     std::sort(m_listing.begin(), m_listing.end());
     // Not the virtual call: a derived class sees each name handed out once.
-    return PosixFileSystem::ListMatchingNames();
+    return LinuxFileSystem::ListMatchingNames();
 }
 
-std::string PosixFileSystem::ListMatchingNames() {
+std::string LinuxFileSystem::ListMatchingNames() {
     if (m_nextName >= m_listing.size()) {
         return {};
     }
@@ -265,7 +249,7 @@ std::string PosixFileSystem::ListMatchingNames() {
     return std::move(m_listing[m_nextName++]);
 }
 
-bool PosixFileSystem::RenameFile(const std::string& oldName, const std::string& newName) {
+bool LinuxFileSystem::RenameFile(const std::string& oldName, const std::string& newName) {
     m_lastRenameError = 0;
     if (!IsBareName(oldName) || !IsBareName(newName)) {
         m_lastRenameError = EINVAL;
@@ -291,7 +275,7 @@ bool PosixFileSystem::RenameFile(const std::string& oldName, const std::string& 
     return false;
 }
 
-bool PosixFileSystem::NameTaken(const std::string& oldName, const std::string& newName) {
+bool LinuxFileSystem::NameTaken(const std::string& oldName, const std::string& newName) {
     struct stat info {};
     if (fstatat(WorkingFolderFd(), newName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno != ENOENT;
@@ -299,7 +283,7 @@ bool PosixFileSystem::NameTaken(const std::string& oldName, const std::string& n
     return !CaseVariantOfItself(oldName, newName);
 }
 
-std::string PosixFileSystem::ProgramFolder() {
+std::string LinuxFileSystem::ProgramFolder() {
     std::string path(256, '\0');
     for (;;) {
         const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
@@ -318,5 +302,45 @@ std::string PosixFileSystem::ProgramFolder() {
     }
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+std::optional<std::string> LinuxFileSystem::ResolveReadableFolder(const std::string& path, int& error) {
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) == nullptr) {
+        error = errno;
+        return std::nullopt;
+    }
+    const int fd = open(resolved, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    close(fd);
+    error = 0;
+    return std::string(resolved);
+}
+
+bool LinuxFileSystem::IsReadableFolder(const std::string& path) {
+    return std::unique_ptr<DIR, DirCloser>(opendir(path.c_str())) != nullptr;
+}
+
+std::optional<std::vector<std::string>> LinuxFileSystem::ReadSubfolders(const std::string& path) {
+    std::unique_ptr<DIR, DirCloser> dir(opendir(path.c_str()));
+    if (!dir) return std::nullopt;
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name.front() == '.') continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isFolder = stat(Join(path, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isFolder) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), FolderNameLess);
+    return names;
+}
+
+std::vector<Drive> LinuxFileSystem::Drives() { return ReadSystemDrives(); }
 
 }  // namespace nomvary

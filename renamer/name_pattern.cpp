@@ -1,0 +1,47 @@
+#include "name_pattern.h"
+
+namespace nomvary {
+namespace {
+
+unsigned char LowerAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// Backtracking over the last '*' is enough: the match is linear in practice
+// and never recursive.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && LowerAscii(static_cast<unsigned char>(pattern[p])) ==
+                                             LowerAscii(static_cast<unsigned char>(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+}  // namespace
+
+bool PatternMatches(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*") {
+        return true;
+    }
+    return WildcardMatch(pattern, name);
+}
+
+}  // namespace nomvary
