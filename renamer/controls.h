@@ -40,6 +40,10 @@ public:
     virtual void SetChecked(CheckBox box, bool checked) = 0;
     virtual bool IsEnabled(CheckBox box) = 0;
     virtual void SetEnabled(CheckBox box, bool enabled) = 0;
+    // Shows `text` on the window's status line, in place of what it showed
+    // (an empty text clears it). The line tells, without a modal box, why
+    // something the user may expect did not happen.
+    virtual void SetStatusText(const std::string& text) = 0;
 };
 
 }  // namespace nomvary

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace nomvary {
 
@@ -26,6 +27,10 @@ public:
     virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
     // Modal box with an OK button.
     virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
+    // What a run would do, in a modal box titled "Preview" with an OK button:
+    // `lines`, one planned rename each in run order, scrolled when many,
+    // under `summary`.
+    virtual void ShowPreview(const std::string& summary, const std::vector<std::string>& lines) = 0;
     // Ends the program at once; no further handler runs.
     virtual void EndProgram() = 0;
     // Starts the progress of a run that begins now. Nothing shows until the

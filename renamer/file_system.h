@@ -62,6 +62,13 @@ public:
     virtual std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path) = 0;
     // The drives a user would pick now, in the order the list shows them.
     virtual std::vector<Drive> Drives() = 0;
+    // 0 when the files of `folder` may be renamed, as far as that can be known
+    // without renaming one; otherwise the errno-style reason they cannot (a
+    // read-only file system, no permission to change the folder).
+    virtual int FolderWriteError(const std::string& folder) = 0;
+    // The names of every entry of `folder` (of any kind, hidden ones too, but
+    // not "." and ".."), in no set order; empty when it cannot be read.
+    virtual std::vector<std::string> EntryNames(const std::string& folder) = 0;
 };
 
 }  // namespace nomvary

@@ -3,8 +3,10 @@
 #include <optional>
 #include <utility>
 
+#include "planned_renames.h"
 #include "rename_run.h"
 #include "settings.h"
+#include "version.h"
 
 namespace nomvary {
 
@@ -28,6 +30,14 @@ void Mainform::Form_Activate() {
 
 void Mainform::Form_Unload() { SaveSettings(m_platform); }
 
+bool Mainform::Form_QueryUnload() {
+    if (!m_values.running) {
+        return true;
+    }
+    m_closeRequested = true;
+    return false;
+}
+
 void Mainform::Command1_Click() { RenameFolder(); }
 
 void Mainform::RenameFolder() {
@@ -50,11 +60,7 @@ void Mainform::RenameFolder() {
         m_values.folderPath.pop_back();
     }
 
-    RenameOptions options;
-    options.blankopt =
-        m_values.blankToUnderscore ? BlankConversion::blankToUnderscore : BlankConversion::underscoreToBlank;
-    options.capcheck = m_platform.controls.IsChecked(CheckBox::capcheck);
-    options.capsubcheck = m_platform.controls.IsChecked(CheckBox::capsubcheck);
+    RenameOptions options = ReadOptions();
     options.featcheck = featcheck;
     options.vscheck = vscheck;
     // The options are read; the progress box goes before the summary shows.
@@ -62,13 +68,22 @@ void Mainform::RenameFolder() {
     {
         const std::unique_ptr<RunProgress> progress = m_platform.dialogs.StartProgress();
         RenameHooks hooks;
-        hooks.advance = [&progress](std::size_t done, std::size_t total) { return progress->Advance(done, total); };
+        // The progress box lets the window's events in, a close among them.
+        hooks.advance = [this, &progress](std::size_t done, std::size_t total) {
+            return !m_closeRequested && progress->Advance(done, total) && !m_closeRequested;
+        };
         report = RenameMatchingFiles(m_platform.files, m_values.folderPath, m_values.filePattern, options, hooks);
     }
 
     m_values.running = false;
 
-    const bool exitNow = m_platform.dialogs.AskYesNo(RenameSummary(report.count) + "\r\nExit now?", "done");
+    if (m_closeRequested) {
+        m_platform.files.SetCurrentFolder(m_platform.files.ProgramFolder());
+        Form_Unload();
+        m_platform.dialogs.EndProgram();
+        return;
+    }
+    const bool exitNow = m_platform.dialogs.AskYesNo(RunSummary(report) + "\r\nExit now?", "done");
     m_platform.files.SetCurrentFolder(m_platform.files.ProgramFolder());
     if (exitNow) {
         SaveSettings(m_platform);
@@ -76,10 +91,39 @@ void Mainform::RenameFolder() {
     }
 }
 
+RenameOptions Mainform::ReadOptions() {
+    RenameOptions options;
+    options.blankopt =
+        m_values.blankToUnderscore ? BlankConversion::blankToUnderscore : BlankConversion::underscoreToBlank;
+    options.capcheck = m_platform.controls.IsChecked(CheckBox::capcheck);
+    options.capsubcheck = m_platform.controls.IsChecked(CheckBox::capsubcheck);
+    options.featcheck = m_platform.controls.IsChecked(CheckBox::featcheck);
+    options.vscheck = m_platform.controls.IsChecked(CheckBox::vscheck);
+    return options;
+}
+
+void Mainform::Command3_Click() {
+    if (m_values.running) {
+        return;
+    }
+    // The run's own listing, name rule and checks, over renames that are
+    // only planned; the window's values stay as they are.
+    PlannedRenames planned(m_platform.files);
+    std::vector<std::string> lines;
+    RenameHooks hooks;
+    hooks.tried = [&lines, &planned](const RenameAttempt& attempt) {
+        lines.push_back(PlannedLine(attempt, planned.LastObstacle()));
+    };
+    const RenameReport report = RenameMatchingFiles(planned, m_values.folderPath, m_values.allFiles ? "*.*" : "*.mp3",
+                                                    ReadOptions(), hooks);
+    m_platform.dialogs.ShowPreview(PlannedSummary(report), lines);
+}
+
 void Mainform::Command2_Click() { m_platform.dialogs.ShowMessage(AboutText(), "about"); }
 
 std::string Mainform::AboutText() {
-    return "Nomvary 1.0\n"
+    return std::string("Nomvary ") + NomvaryVersion() +
+           "\n"
            "\n"
            "Tidies the file names of one folder: turns \"_\" into blanks or blanks "
            "into \"_\", capitalises the words if you wish, and writes the \".mp3\" "

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "file_system.h"
@@ -37,6 +38,26 @@ struct RenameHooks {
     // stops the run there.
     std::function<bool(std::size_t done, std::size_t total)> advance;
 };
+
+// Why a rename failed, from the file system's errno-style reason, in the
+// words the user is shown: "name taken", "permission denied", and so on.
+std::string RenameFailureReason(int error);
+
+// The first line of a run's closing message: RenameSummary of the count,
+// then, when renames failed, how many and why, grouped by reason in the order
+// each reason was first met: "17 files renamed. 3 could not be renamed: name
+// taken (2), permission denied (1)."
+std::string RunSummary(const RenameReport& report);
+
+// A file name as it is printed, so that one rename is always one line: a
+// name holding a control byte (codes 1 to 31 and 127) in the shell's $'...'
+// form, where \\, \' and \a \b \t \n \v \f \r \e stand for themselves and
+// every other control byte is \ and three octal digits; any other name as
+// it is, byte for byte.
+std::string QuotedName(std::string_view name);
+
+// "old -> new", each name quoted as QuotedName does.
+std::string RenameLine(const RenameAttempt& attempt);
 
 // The batch run itself: lists the files of `folder` that match `pattern`,
 // then computes each new name with TransformName and renames the file when

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -84,6 +85,50 @@ constexpr std::array<ApplyOptionByte, kOptionBytes> kApplyOptionByte = {
     [](unsigned char byte, MainformValues&, Controls& controls) { controls.SetChecked(CheckBox::vscheck, byte == 1); },
 };
 
+// The record keeps the first 256 bytes of a path and pads a shorter one with
+// blanks, so a stored text followed by blanks may be that folder, the same
+// name with blanks of its own at the end, or a longer path cut right after a
+// blank. The folder list shows the first of these that exists (`shown`,
+// when `restored`); an autorun may rename there only when no other of them
+// exists. Answers why it may not (the status line's text), or empty.
+std::string AutorunObstacle(FileSystem& files, std::string_view storedText, bool restored,
+                            const std::string& shown) {
+    const std::optional<std::string> value = StoredValue(storedText);
+    if (!value) {
+        return "Autorun skipped: the saved folder path is too long to restore.";
+    }
+    if (value->empty()) {
+        return "Autorun skipped: no folder was saved.";
+    }
+    if (!restored) {
+        return "Autorun skipped: " + *value + " not found.";
+    }
+    const std::string ambiguous = "Autorun skipped: the saved path may name another folder than " + shown + ".";
+    if (shown.size() >= kSettingsTextSize) {
+        return ambiguous;  // as long as the field: cut or not, nothing tells
+    }
+    const std::size_t room = kSettingsTextSize - shown.size();  // blanks that followed it
+    const std::size_t cut = shown.rfind(files.FolderSeparator());
+    if (cut == std::string::npos) {
+        return ambiguous;  // no folder to look beside
+    }
+    const std::string folder = shown.substr(0, cut + 1);
+    const std::string name = shown.substr(cut + 1);
+    for (const std::string& entry : files.EntryNames(folder)) {
+        if (entry.size() <= name.size() || entry.compare(0, name.size(), name) != 0) {
+            continue;
+        }
+        // Another candidate: the name, then blanks up to its end or up to
+        // the 256th byte, where a longer path would have been cut.
+        const std::string_view extra = std::string_view(entry).substr(name.size());
+        const std::size_t blanks = std::min(extra.find_first_not_of(' '), extra.size());
+        if (blanks >= std::min(extra.size(), room)) {
+            return ambiguous;
+        }
+    }
+    return {};
+}
+
 // The steps of LoadSettings that stop at the first failure; false then.
 bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) {
     SettingsFile& file = platform.settingsFile;
@@ -103,7 +148,8 @@ bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) 
     if (!ReadPadded(file, text.data(), text.size())) {
         return false;
     }
-    const bool folderRestored = ApplyStoredFolder(controls, std::string_view(text.data(), text.size()));
+    const std::string_view storedFolder(text.data(), text.size());
+    const bool folderRestored = ApplyStoredFolder(controls, storedFolder);
 
     std::array<unsigned char, kOptionBytes> bytes{};
     for (std::size_t k = 0; k < kOptionBytes; ++k) {
@@ -113,10 +159,18 @@ bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) 
         }
         bytes[k] = *byte;
         kApplyOptionByte[k](*byte, values, controls);
-        if (k == kAutorunByte) {
+        if (k == kAutorunByte && *byte == 1) {
             // An autorun renames at once, unasked: only ever in the folder
-            // the user chose, never in whatever folder the lists fell back to.
-            values.autorunPending = *byte == 1 && folderRestored;
+            // the user chose, never in whatever folder the lists fell back
+            // to. One that cannot run disarms itself, so the next close does
+            // not arm it for the fallback folder, and says why.
+            const std::string obstacle =
+                AutorunObstacle(platform.files, storedFolder, folderRestored, controls.FolderListPath());
+            values.autorunPending = obstacle.empty();
+            if (!obstacle.empty()) {
+                controls.SetChecked(CheckBox::autorunbox, false);
+                controls.SetStatusText(obstacle);
+            }
         }
     }
 

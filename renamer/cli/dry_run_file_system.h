@@ -37,6 +37,8 @@ public:
         return m_real.ReadSubfolders(path);
     }
     std::vector<Drive> Drives() override { return m_real.Drives(); }
+    int FolderWriteError(const std::string& folder) override { return m_real.FolderWriteError(folder); }
+    std::vector<std::string> EntryNames(const std::string& folder) override { return m_real.EntryNames(folder); }
 
     // Whether the last planned rename that failed met the new name of an
     // earlier planned rename (else a file of the folder holds it).

@@ -10,6 +10,7 @@
 #include "dry_run_file_system.h"
 #include "linux_file_system.h"
 #include "rename_run.h"
+#include "version.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ std::optional<int> Parse(int argc, char** argv, Choices& choices) {
         return 0;
     }
     if (choices.version) {
-        std::puts("nomvary-cli " NOMVARY_VERSION);
+        std::printf("nomvary-cli %s\n", nomvary::NomvaryVersion());
         return 0;
     }
     if (!haveFolder || choices.folder.empty()) {

@@ -343,4 +343,23 @@ std::optional<std::vector<std::string>> LinuxFileSystem::ReadSubfolders(const st
 
 std::vector<Drive> LinuxFileSystem::Drives() { return ReadSystemDrives(); }
 
+int LinuxFileSystem::FolderWriteError(const std::string& folder) {
+    return faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+std::vector<std::string> LinuxFileSystem::EntryNames(const std::string& folder) {
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir) {
+        return names;
+    }
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    return names;
+}
+
 }  // namespace nomvary

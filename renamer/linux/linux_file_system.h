@@ -55,6 +55,10 @@ public:
     std::optional<std::vector<std::string>> ReadSubfolders(const std::string& path) override;
     // The mounted file systems (see ReadSystemDrives).
     std::vector<Drive> Drives() override;
+    std::vector<std::string> EntryNames(const std::string& folder) override;
+    // Asks the kernel whether this process may add and remove entries of
+    // `folder` (a read-only mount answers EROFS, also to root).
+    int FolderWriteError(const std::string& folder) override;
 
 protected:
     // The folder descriptor renames and look-ups act on.

@@ -49,6 +49,11 @@ public:
         return answerYes;
     }
     void ShowMessage(const std::string& text, const std::string& title) override { shown.emplace_back(text, title); }
+    std::vector<std::string> previews;  // each preview: its summary, then its lines
+    void ShowPreview(const std::string& summary, const std::vector<std::string>& lines) override {
+        previews.push_back(summary);
+        previews.insert(previews.end(), lines.begin(), lines.end());
+    }
     void EndProgram() override { ended = true; }
     // A run's progress: notes how far it came, asks to stop after `cancelAfter` files.
     std::size_t cancelAfter = SIZE_MAX, advanced = 0;
@@ -93,6 +98,8 @@ public:
     }
     bool IsEnabled(CheckBox box) override { return Enabled(box); }
     void SetEnabled(CheckBox box, bool value) override { enabled[static_cast<int>(box)] = value; }
+    std::string status;  // the status line
+    void SetStatusText(const std::string& text) override { status = text; }
 };
 
 // The whole world in memory: one folder "/music" of files, the settings file
@@ -167,6 +174,21 @@ public:
         std::vector<Drive> list;
         for (const auto& [text, root] : drives) list.push_back({text, root.value_or("")});
         return list;
+    }
+    int folderWriteError = 0;  // what FolderWriteError answers for /music
+    int FolderWriteError(const std::string& folder) override { return folder == "/music" ? folderWriteError : 0; }
+    // The entries of a folder: the folders under it, and the files of /music.
+    std::vector<std::string> EntryNames(const std::string& folder) override {
+        std::vector<std::string> names;
+        const std::string prefix = folder.empty() || folder.back() == separator ? folder : folder + separator;
+        for (const std::string& path : folders) {
+            if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+                path.find(separator, prefix.size()) == std::string::npos) {
+                names.push_back(path.substr(prefix.size()));
+            }
+        }
+        if (prefix == "/music/") names.insert(names.end(), files.begin(), files.end());
+        return names;
     }
 
     std::string ChooseSettingsPath(const std::string& inProgramFolder) override { return inProgramFolder; }

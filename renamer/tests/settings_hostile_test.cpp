@@ -96,9 +96,10 @@ TEST(SettingsHostileTest, SettingsTheProgramMayNotWrite) {
             Mainform form({files, settingsFile, controls, controls});
             controls.form = &form;
             form.form_load();
+            // The record stores no folder, so its autorun disarms itself.
             const bool on = row.showsStored;
             const bool shown = controls.options == std::array<int, 2>{on, on} &&
-                               controls.checks == std::array<bool, 5>{on, on, on, on, on} &&
+                               controls.checks == std::array<bool, 5>{false, on, on, on, on} &&
                                controls.Enabled(CheckBox::capsubcheck) == on && !form.Values().loading;
             controls.SetChecked(CheckBox::vscheck, false);
             form.Form_Unload();

@@ -1,0 +1,7 @@
+#include "version.h"
+
+namespace nomvary {
+
+const char* NomvaryVersion() { return NOMVARY_VERSION; }
+
+}  // namespace nomvary
