@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QIcon>
+#include <QLabel>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -25,13 +27,6 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 constexpr int kClientWidthTwips = 4815;
 constexpr int kClientHeightTwips = 4950;
-
-struct Placement {
-    QWidget* widget;
-    int left, top, width, height;  // twips, inside the parent
-    bool measureWidth;             // the caption must fit across
-    bool measureHeight;
-};
 
 QString ArrayMemberName(const char* array, int index) {
     return QString::fromLatin1(array) + QLatin1Char('_') + QString::number(index);
@@ -72,6 +67,8 @@ MainWindow::MainWindow(FileSystem& files, SettingsFile& settingsFile, QtDialogs&
 
     CreateControls();
     Arrange();
+    // The keyboard focus shows from the start, not only after the first Tab.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     m_dialogs.AttachWindow(this);
 
     // The lists start at the process's current folder, as designed values:
@@ -130,6 +127,14 @@ void MainWindow::CreateControls() {
     m_featcheck = MakeCheckBox(this, "featcheck", "Exclude \"feat.\"");
     m_vscheck = MakeCheckBox(this, "vscheck", "Exclude \"vs.\"");
 
+    m_command3 = new QPushButton(QStringLiteral("Preview"), this);
+    m_command3->setObjectName(QStringLiteral("Command3"));
+    m_command3->setToolTip(QStringLiteral("Lists what RUN would rename, and what would fail, without renaming"));
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("StatusLine"));
+    m_status->setTextFormat(Qt::PlainText);
+
     m_command2 = new QPushButton(QStringLiteral("about"), this);
     m_command2->setObjectName(QStringLiteral("Command2"));
     QFont verdana = m_command2->font();
@@ -138,47 +143,98 @@ void MainWindow::CreateControls() {
     verdana.setBold(false);
     m_command2->setFont(verdana);
 
-    const std::array<QWidget*, 13> tabOrder = {
-        m_drive1,     m_dir1,       m_command1,   m_blankopt[0], m_blankopt[1],
-        m_fnamopt[0], m_fnamopt[1], m_autorunbox, m_capcheck,    m_capsubcheck,
-        m_featcheck,  m_vscheck,    m_command2};
+    const std::array<QWidget*, 14> tabOrder = {
+        m_drive1,     m_dir1,       m_command1,  m_command3,  m_blankopt[0], m_blankopt[1], m_fnamopt[0],
+        m_fnamopt[1], m_autorunbox, m_capcheck, m_capsubcheck, m_featcheck,  m_vscheck,     m_command2};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
 
-void MainWindow::Arrange() {
-    const std::array<Placement, 15> design = {{
-        {m_drive1, 240, 240, 2535, 315, false, true},
-        {m_dir1, 240, 720, 2535, 3240, false, false},
-        {m_command1, 3000, 240, 1575, 495, true, true},
-        {m_frame1[0], 3000, 840, 1575, 975, false, false},
-        {m_blankopt[0], 240, 150, 1095, 375, true, true},
-        {m_blankopt[1], 240, 510, 1095, 375, true, true},
-        {m_frame1[1], 3000, 1920, 1575, 975, false, false},
-        {m_fnamopt[0], 240, 150, 1215, 375, true, true},
-        {m_fnamopt[1], 240, 510, 1095, 375, true, true},
-        {m_autorunbox, 3000, 3120, 1575, 255, true, true},
-        {m_capcheck, 3000, 3480, 1575, 255, true, true},
-        {m_capsubcheck, 3240, 3720, 1455, 255, true, true},
-        {m_featcheck, 3000, 4080, 1575, 255, true, true},
-        {m_vscheck, 3000, 4440, 1455, 255, true, true},
-        {m_command2, 720, 4260, 1575, 375, true, true},
-    }};
+// How a control follows a window grown past its designed size: the folder
+// list takes the extra room, the column of options keeps to the right edge,
+// the bottom row to the bottom edge.
+enum class Anchor { none, widen, grow, right, down, downWiden };
 
+struct MainWindow::Placement {
+    QWidget* widget;
+    int left, top, width, height;  // twips, inside the parent
+    bool measureWidth;             // the caption must fit across
+    bool measureHeight;
+    Anchor anchor;
+};
+
+void MainWindow::Arrange() {
     // Where the platform's font needs more room than the design gave, the
     // whole form grows by the same factor along that axis: every caption fits
     // and no control runs into its neighbour.
-    double growX = 1.0, growY = 1.0;
-    for (const Placement& p : design) {
-        const QSize hint = p.widget->sizeHint();
-        if (p.measureWidth) growX = std::max(growX, hint.width() * kTwipsPerPixel / p.width);
-        if (p.measureHeight) growY = std::max(growY, hint.height() * kTwipsPerPixel / p.height);
+    m_growX = m_growY = 1.0;
+    Place(QSize(0, 0), true);
+    const auto x = [this](int twips) { return static_cast<int>(std::ceil(twips * m_growX / kTwipsPerPixel)); };
+    const auto y = [this](int twips) { return static_cast<int>(std::ceil(twips * m_growY / kTwipsPerPixel)); };
+    m_designSize = QSize(x(kClientWidthTwips), y(kClientHeightTwips));
+    setMinimumSize(m_designSize);
+    resize(m_designSize);
+    Place(QSize(0, 0));
+}
+
+void MainWindow::Place(QSize extra, bool measure) {
+    const std::array<Placement, 17> design = {{
+        {m_drive1, 240, 240, 2535, 315, false, true, Anchor::widen},
+        {m_dir1, 240, 720, 2535, 3240, false, false, Anchor::grow},
+        {m_command1, 3000, 240, 1575, 495, true, true, Anchor::right},
+        {m_frame1[0], 3000, 840, 1575, 975, false, false, Anchor::right},
+        {m_blankopt[0], 240, 150, 1095, 375, true, true, Anchor::none},
+        {m_blankopt[1], 240, 510, 1095, 375, true, true, Anchor::none},
+        {m_frame1[1], 3000, 1920, 1575, 975, false, false, Anchor::right},
+        {m_fnamopt[0], 240, 150, 1215, 375, true, true, Anchor::none},
+        {m_fnamopt[1], 240, 510, 1095, 375, true, true, Anchor::none},
+        {m_autorunbox, 3000, 3120, 1575, 255, true, true, Anchor::right},
+        {m_capcheck, 3000, 3480, 1575, 255, true, true, Anchor::right},
+        {m_capsubcheck, 3240, 3720, 1455, 255, true, true, Anchor::right},
+        {m_featcheck, 3000, 4080, 1575, 255, true, true, Anchor::right},
+        {m_vscheck, 3000, 4440, 1455, 255, true, true, Anchor::right},
+        // "Preview" shares the row under the folder list with "about".
+        {m_command3, 240, 4260, 1215, 375, true, true, Anchor::down},
+        {m_command2, 1560, 4260, 1215, 375, true, true, Anchor::down},
+        {m_status, 240, 4680, 4335, 255, false, true, Anchor::downWiden},
+    }};
+    if (measure) {
+        for (const Placement& p : design) {
+            const QSize hint = p.widget->sizeHint();
+            if (p.measureWidth) m_growX = std::max(m_growX, hint.width() * kTwipsPerPixel / p.width);
+            if (p.measureHeight) m_growY = std::max(m_growY, hint.height() * kTwipsPerPixel / p.height);
+        }
     }
-    const auto x = [growX](int twips) { return static_cast<int>(std::ceil(twips * growX / kTwipsPerPixel)); };
-    const auto y = [growY](int twips) { return static_cast<int>(std::ceil(twips * growY / kTwipsPerPixel)); };
+    const auto x = [this](int twips) { return static_cast<int>(std::ceil(twips * m_growX / kTwipsPerPixel)); };
+    const auto y = [this](int twips) { return static_cast<int>(std::ceil(twips * m_growY / kTwipsPerPixel)); };
+    const int dx = std::max(0, extra.width()), dy = std::max(0, extra.height());
     for (const Placement& p : design) {
-        p.widget->setGeometry(x(p.left), y(p.top), x(p.width), y(p.height));
+        QRect r(x(p.left), y(p.top), x(p.width), y(p.height));
+        switch (p.anchor) {
+            case Anchor::none: break;
+            case Anchor::widen: r.setWidth(r.width() + dx); break;
+            case Anchor::grow: r.setSize(r.size() + QSize(dx, dy)); break;
+            case Anchor::right: r.translate(dx, 0); break;
+            case Anchor::down: r.translate(0, dy); break;
+            case Anchor::downWiden: r.translate(0, dy); r.setWidth(r.width() + dx); break;
+        }
+        p.widget->setGeometry(r);
     }
-    setFixedSize(x(kClientWidthTwips), y(kClientHeightTwips));
+    ShowStatusElided();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_designSize.isValid()) Place(size() - m_designSize);
+}
+
+void MainWindow::SetStatusText(const std::string& text) {
+    m_statusText = QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    m_status->setToolTip(m_statusText);
+    ShowStatusElided();
+}
+
+void MainWindow::ShowStatusElided() {
+    m_status->setText(m_status->fontMetrics().elidedText(m_statusText, Qt::ElideMiddle, m_status->width()));
 }
 
 template <typename Handler>
@@ -191,6 +247,7 @@ void MainWindow::ConnectHandlers() {
     connect(m_dir1, &FolderList::pathChanged, this, [this] { Raise([this] { m_form.Dir1_Change(); }); });
     connect(m_command1, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command1_Click(); }); });
     connect(m_command2, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command2_Click(); }); });
+    connect(m_command3, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command3_Click(); }); });
     connect(m_capcheck, &QCheckBox::clicked, this, [this] { Raise([this] { m_form.capcheck_Click(); }); });
     for (int i = 0; i < 2; ++i) {
         connect(m_blankopt[i], &QRadioButton::clicked, this,
@@ -232,6 +289,12 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // During a run the close waits for the run to stop after the file at
+    // hand; the run then closes the window itself.
+    if (!m_ended && !m_form.Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
     Raise([this] { m_form.Form_Unload(); });
     event->accept();
 }

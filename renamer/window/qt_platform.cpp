@@ -1,6 +1,14 @@
 #include "qt_platform.h"
 
 #include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QPointer>
+#include <QVBoxLayout>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -9,6 +17,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 #include "drive_list.h"
 #include "folder_list.h"
@@ -31,14 +40,23 @@ int RunBox(QWidget* parent, const std::string& text, const std::string& title,
     return box.exec();
 }
 
-// Shows nothing for the first half second of a run; then a modal box with
-// "N of M files" and Cancel. While it shows, the run lets the application
-// handle its events every few files' worth of time, so the window keeps
-// painting and Cancel is heard; the box's modality keeps input away from the
-// controls.
+// Shows nothing for the first half second of a run; then a box with "N of M
+// files" (counts grouped as the user's locale groups digits) and Cancel.
+// While it shows, the run lets the application handle its events every few
+// files' worth of time, so the window keeps painting and Cancel is heard.
+// The window's controls are disabled meanwhile, instead of the box being
+// modal: a modal box would keep the window's close request away, and a close
+// must stop the run.
 class QtRunProgress : public RunProgress {
 public:
     explicit QtRunProgress(QWidget* window) : m_window(window) { m_clock.start(); }
+    ~QtRunProgress() override {
+        for (const QPointer<QWidget>& control : m_disabled) {
+            if (control) control->setEnabled(true);
+        }
+    }
+    QtRunProgress(const QtRunProgress&) = delete;
+    QtRunProgress& operator=(const QtRunProgress&) = delete;
 
     bool Advance(std::size_t done, std::size_t total) override {
         constexpr qint64 kShowAfterMs = 500;
@@ -46,9 +64,10 @@ public:
         const qint64 now = m_clock.elapsed();
         if (!m_box) {
             if (now < kShowAfterMs) return true;
+            DisableControls();
             m_box = std::make_unique<QProgressDialog>(m_window);
             m_box->setWindowTitle(QStringLiteral("Nomvary"));
-            m_box->setWindowModality(Qt::ApplicationModal);
+            m_box->setWindowModality(Qt::NonModal);
             m_box->setCancelButtonText(QStringLiteral("Cancel"));
             m_box->setAutoReset(false);
             m_box->setAutoClose(false);
@@ -59,17 +78,30 @@ public:
             return true;
         }
         m_shownAt = now;
-        m_box->setLabelText(QStringLiteral("%1 of %2 files").arg(done).arg(total));
-        // A shown modal box handles the pending events here.
+        const QLocale locale;
+        m_box->setLabelText(QStringLiteral("%1 of %2 files")
+                                .arg(locale.toString(static_cast<qulonglong>(done)),
+                                     locale.toString(static_cast<qulonglong>(total))));
         m_box->setValue(static_cast<int>(std::min<std::size_t>(done, INT_MAX)));
+        QCoreApplication::processEvents();
         return !m_box->wasCanceled();
     }
 
 private:
+    void DisableControls() {
+        if (m_window == nullptr) return;
+        for (QWidget* control : m_window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->isWindow() || !control->isEnabled()) continue;
+            control->setEnabled(false);
+            m_disabled.emplace_back(control);
+        }
+    }
+
     QWidget* m_window;
     QElapsedTimer m_clock;
     qint64 m_shownAt = 0;
     std::unique_ptr<QProgressDialog> m_box;
+    std::vector<QPointer<QWidget>> m_disabled;
 };
 
 }  // namespace
@@ -85,6 +117,27 @@ bool QtDialogs::AskYesNo(const std::string& text, const std::string& title) {
 
 void QtDialogs::ShowMessage(const std::string& text, const std::string& title) {
     RunBox(m_window, text, title, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtDialogs::ShowPreview(const std::string& summary, const std::vector<std::string>& lines) {
+    QDialog box(m_window);
+    box.setObjectName(QStringLiteral("Preview"));
+    box.setWindowTitle(QStringLiteral("Preview"));
+    auto* layout = new QVBoxLayout(&box);
+    auto* label = new QLabel(BoxText(summary), &box);
+    label->setTextFormat(Qt::PlainText);
+    layout->addWidget(label);
+    auto* list = new QListWidget(&box);
+    list->setUniformItemSizes(true);
+    for (const std::string& line : lines) {
+        list->addItem(QFile::decodeName(QByteArray(line.data(), static_cast<qsizetype>(line.size()))));
+    }
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    if (m_window != nullptr) box.resize(std::max(m_window->width() * 3 / 2, 480), std::max(m_window->height(), 320));
+    box.exec();
 }
 
 void QtDialogs::EndProgram() {
@@ -141,5 +194,7 @@ bool QtControls::IsEnabled(CheckBox box) { return m_window.Box(box)->isEnabled()
 void QtControls::SetEnabled(CheckBox box, bool enabled) {
     m_window.Box(box)->setEnabled(enabled);
 }
+
+void QtControls::SetStatusText(const std::string& text) { m_window.SetStatusText(text); }
 
 }  // namespace nomvary

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controls.h"
 #include "dialogs.h"
@@ -21,6 +22,9 @@ public:
     void ProcessPendingEvents() override;
     bool AskYesNo(const std::string& text, const std::string& title) override;
     void ShowMessage(const std::string& text, const std::string& title) override;
+    // A list of the lines under the summary, in a box of its own that can be
+    // made larger.
+    void ShowPreview(const std::string& summary, const std::vector<std::string>& lines) override;
     // Marks the window as ended, so neither a queued event nor the close
     // that follows reaches a handler, and leaves the event loop.
     void EndProgram() override;
@@ -47,6 +51,7 @@ public:
     void SetChecked(CheckBox box, bool checked) override;
     bool IsEnabled(CheckBox box) override;
     void SetEnabled(CheckBox box, bool enabled) override;
+    void SetStatusText(const std::string& text) override;
 
 private:
     MainWindow& m_window;

@@ -125,9 +125,9 @@ TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaultsInTabOrder) {
         EXPECT_FALSE(Find(window, "capsubcheck")->isEnabled());
         EXPECT_EQ(window.Form().Values().folderPath, window.Dir1()->Path());
 
-        const QStringList order = {"Drive1",    "Dir1",       "Command1",   "blankopt_0",  "blankopt_1",
-                                   "fnamopt_0", "fnamopt_1",  "autorunbox", "capcheck",    "capsubcheck",
-                                   "featcheck", "vscheck",    "Command2"};
+        const QStringList order = {"Drive1",    "Dir1",      "Command1",   "Command3", "blankopt_0",
+                                   "blankopt_1", "fnamopt_0", "fnamopt_1",  "autorunbox", "capcheck",
+                                   "capsubcheck", "featcheck", "vscheck",   "Command2"};
         QWidget* widget = window.Drive1();
         for (const QString& name : order) {
             EXPECT_EQ(widget->objectName(), name);
@@ -139,7 +139,9 @@ TEST_F(MainWindowTest, FirstStartShowsTheDesignedDefaultsInTabOrder) {
             while (!order.contains(widget->objectName()));
         }
         window.close();
-        if (folderInPlace) EXPECT_EQ(m_temp.Read("prog/nomvary.ini/keep.txt"), "precious");
+        if (folderInPlace) {
+            EXPECT_EQ(m_temp.Read("prog/nomvary.ini/keep.txt"), "precious");
+        }
     }
 }
 
@@ -244,22 +246,35 @@ TEST_F(MainWindowTest, AutorunAtStartAsksExitNowAndYesEndsWithoutUnload) {
 }
 
 // An autorun renames only in the folder the settings file names, and only
-// when the folder list shows exactly that folder; otherwise the window opens
-// where it started and renames nothing.
+// when the stored text can name no other existing folder: not one beside it
+// that ends in more blanks, nor a longer path the record may have cut. One
+// that cannot run unchecks "Autorun next time", so closing saves it off, and
+// says why on the status line.
 TEST_F(MainWindowTest, AutorunOnlyInTheStoredFolder) {
-    // A folder name that makes "<temp>/rowK/<name>" fill the field exactly.
-    const std::string fills(kSettingsTextSize - (m_temp / "row0/").size(), 'c');
+    // Names that make "<temp>/rowK/<name>" fill the field exactly, or all but
+    // its last byte: the record of the longer "Pink Floyd - The Wall" beside
+    // it then holds that name and one blank.
+    const std::size_t room = kSettingsTextSize - (m_temp / "row0/").size();
+    const std::string fills(room, 'c'), band = std::string(room - 11, 'p') + "Pink Floyd";
+    const std::string wall = band + " - The Wall";
     const struct {
         const char* what;
         std::string stored;                // the folder text, under the row's folder
         std::vector<std::string> folders;  // made under the row's folder, each holding "a_b.mp3"
-        std::string runsIn;                // empty: no run, the list stays at the start folder
+        std::string shown;                 // empty: the list stays at the start folder
+        bool runs;
+        std::string status;  // what the status line says, after the row's folder
     } rows[] = {
-        {"found", "music", {"music"}, "music"},
-        {"gone", "gone", {"music"}, ""},
-        {"filling the field, so maybe cut", fills, {fills}, ""},
-        {"beside the same name with a blank", "amb", {"amb", "amb "}, "amb"},
-        {"ending in a blank", "amb ", {"amb "}, "amb "},
+        {"found", "music", {"music"}, "music", true, ""},
+        {"gone", "gone", {"music"}, "", false, "Autorun skipped: <row>/gone not found."},
+        {"filling the field, so maybe cut", fills, {fills}, "", false,
+         "Autorun skipped: the saved folder path is too long to restore."},
+        {"beside the same name with a blank", "amb", {"amb", "amb "}, "amb", false,
+         "Autorun skipped: the saved path may name another folder than <row>/amb."},
+        {"ending in a blank", "amb ", {"amb "}, "amb ", true, ""},
+        {"cut after a blank, beside a shorter name", wall.substr(0, band.size() + 1), {band, wall}, band, false,
+         "Autorun skipped: the saved path may name another folder than <row>/" + band + "."},
+        {"the shorter name itself", band, {band, band + "-x"}, band, true, ""},
     };
     const std::string start = m_temp / "start";
     m_temp.Write("start/s_t.mp3", "s");
@@ -274,13 +289,19 @@ TEST_F(MainWindowTest, AutorunOnlyInTheStoredFolder) {
         MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
         ShowActive(window);
         QTest::qWait(50);
-        EXPECT_EQ(window.Dir1()->Path(), row.runsIn.empty() ? start : root + "/" + row.runsIn);
-        EXPECT_EQ(m_dialogs.m_asked.size(), row.runsIn.empty() ? 0u : 1u);
+        EXPECT_EQ(window.Dir1()->Path(), row.shown.empty() ? start : root + "/" + row.shown);
+        EXPECT_EQ(m_dialogs.m_asked.size(), row.runs ? 1u : 0u);
         for (const std::string& folder : row.folders) {
-            EXPECT_EQ(std::filesystem::exists(root + "/" + folder + "/a b.mp3"), folder == row.runsIn) << folder;
+            EXPECT_EQ(std::filesystem::exists(root + "/" + folder + "/a b.mp3"), row.runs && folder == row.shown)
+                << folder;
         }
         EXPECT_TRUE(std::filesystem::exists(start + "/s_t.mp3"));
+        std::string status = row.status;
+        if (const std::size_t at = status.find("<row>"); at != std::string::npos) status.replace(at, 5, root);
+        EXPECT_EQ(window.StatusText().toStdString(), status);
+        EXPECT_EQ(Find(window, "autorunbox")->isChecked(), row.runs);
         window.close();
+        EXPECT_EQ(ReadSettings()[514], row.runs ? 1 : 0);  // a skipped autorun is saved off
     }
 }
 
@@ -315,41 +336,57 @@ TEST_F(MainWindowTest, RunRenamesInTheHighlightedFolder) {
     EXPECT_EQ(m_temp.Contents("A/sub"), (testkit::Files{{"s 1.mp3", "s"}}));
 }
 
-// A run longer than half a second shows its progress in a modal box: the
-// controls take no clicks meanwhile, and Cancel stops the run after the file
-// at hand, the summary counting what was renamed.
-TEST_F(MainWindowTest, ALongRunShowsItsProgressAndCancelStopsIt) {
+// A run longer than half a second shows its progress in a box: the controls
+// take no clicks meanwhile. Cancel stops the run after the file at hand, the
+// summary counting what was renamed; a close request through the window
+// system stops it too, then closes the window with the settings saved.
+TEST_F(MainWindowTest, ALongRunShowsItsProgressAndCancelOrCloseStopsIt) {
     constexpr int kFiles = 30;
-    for (int k = 0; k < kFiles; ++k) m_temp.Write("A/f_" + std::to_string(k) + ".mp3", "x");
-    WriteSettings(Record("A [t]", m_temp / "A", {}));
-    m_files.m_renameTakes = std::chrono::milliseconds(50);
-    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
-    ShowActive(window);
-    QString label;
-    bool capcheckTookAClick = true;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible()) return;
-        poll.stop();
-        label = box->labelText();
-        // Through the window system, as a user's click comes.
-        QCheckBox* capcheck = Find(window, "capcheck");
-        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, capcheck->mapTo(&window, capcheck->rect().center()));
-        capcheckTookAClick = Find(window, "capcheck")->isChecked();
-        QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton);
-    });
-    poll.start(10);
-    QTest::mouseClick(Find<QPushButton>(window, "Command1"), Qt::LeftButton);
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "close" : "Cancel");
+        for (int k = 0; k < kFiles; ++k) m_temp.Write("A/f_" + std::to_string(k) + ".mp3", "x");
+        WriteSettings(Record("A [t]", m_temp / "A", {}));
+        m_files.m_renameTakes = std::chrono::milliseconds(50);
+        m_dialogs.m_asked.clear();
+        MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
+        ShowActive(window);
+        std::filesystem::remove(m_settings);
+        QString label;
+        bool capcheckTookAClick = true;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = window.findChild<QProgressDialog*>();
+            if (box == nullptr || !box->isVisible()) return;
+            poll.stop();
+            label = box->labelText();
+            // Through the window system, as a user's click comes.
+            QCheckBox* capcheck = Find(window, "capcheck");
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                              capcheck->mapTo(&window, capcheck->rect().center()));
+            capcheckTookAClick = Find(window, "capcheck")->isChecked();
+            if (close) {
+                window.windowHandle()->close();
+            } else {
+                QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        });
+        poll.start(10);
+        QTest::mouseClick(Find<QPushButton>(window, "Command1"), Qt::LeftButton);
 
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[1-9][0-9]* of 30 files$")).match(label).hasMatch())
-        << label.toStdString();
-    EXPECT_FALSE(capcheckTookAClick);
-    int renamed = 0;
-    for (const auto& [name, bytes] : m_temp.Contents("A")) renamed += name.find(' ') != std::string::npos;
-    EXPECT_GT(renamed, 1);
-    EXPECT_LT(renamed, kFiles);
-    EXPECT_EQ(m_dialogs.m_asked, (std::vector<Asked>{{std::to_string(renamed) + " files renamed.\r\nExit now?", "done"}}));
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[1-9][0-9]* of 30 files$")).match(label).hasMatch())
+            << label.toStdString();
+        EXPECT_FALSE(capcheckTookAClick);
+        int renamed = 0;
+        for (const auto& [name, bytes] : m_temp.Contents("A")) renamed += name.find(' ') != std::string::npos;
+        EXPECT_GT(renamed, 1);
+        EXPECT_LT(renamed, kFiles);
+        const std::vector<Asked> asked = {{std::to_string(renamed) + " files renamed.\r\nExit now?", "done"}};
+        EXPECT_EQ(m_dialogs.m_asked, close ? std::vector<Asked>{} : asked);
+        EXPECT_EQ(window.HasEnded(), close);
+        EXPECT_EQ(std::filesystem::exists(m_settings), close);
+        EXPECT_TRUE(Find(window, "capcheck")->isEnabled());
+        for (const auto& [name, bytes] : m_temp.Contents("A")) std::filesystem::remove(m_temp.Path() / "A" / name);
+    }
 }
 
 // The real Yes/No box, answered with Enter: Yes is its default button.
