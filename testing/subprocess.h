@@ -25,17 +25,33 @@ struct RunResult {
     int status = -1;  // exit status, or -1 when the program did not exit normally
 };
 
+// Where a program's standard output goes: the pipe RunResult::out collects, a
+// pipe whose reading end is closed before the program starts, no open file
+// at all, or the file named by the path given with it.
+enum class Stdout { collected, brokenPipe, closed, file };
+
 // `argv[0]` is the program's path. `workingFolder`, when not empty, is the
 // folder the program starts in.
 inline RunResult Run(const std::vector<std::string>& argv, std::string_view input = {},
-                     const std::string& workingFolder = {}) {
+                     const std::string& workingFolder = {}, Stdout stdoutTo = Stdout::collected,
+                     const std::string& stdoutFile = {}) {
     RunResult result;
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return result;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (stdoutTo == Stdout::brokenPipe) {
+        close(out[0]);
+        out[0] = -1;
+    }
+    if (stdoutTo == Stdout::closed) {
+        posix_spawn_file_actions_addclose(&actions, 1);
+    } else if (stdoutTo == Stdout::file) {
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    } else {
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    }
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     std::vector<char*> args;
@@ -51,6 +67,10 @@ inline RunResult Run(const std::vector<std::string>& argv, std::string_view inpu
     // of its input must not stall on a full pipe.
     std::size_t fed = 0;
     if (input.empty()) close(in[1]);
+    if (stdoutTo != Stdout::collected && out[0] >= 0) {
+        close(out[0]);
+        out[0] = -1;
+    }
     pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {input.empty() ? -1 : in[1], POLLOUT, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <vector>
 
 #include "testing/man_page.h"
+#include "testing/read_only_mount.h"
 #include "testing/subprocess.h"
 #include "testing/temp_folder.h"
 
@@ -52,6 +54,8 @@ TEST(CliTest, CommandLinesThatRenameNothing) {
         {{"--help"}, 0, "usage: nomvary-cli [--blank-to-underscore]", ""},
         {{"--version"}, 0, "nomvary-cli 1.0.0\n", ""},
     };
+    std::istringstream help(RunCli({"--help"}).out);
+    for (std::string line; std::getline(help, line);) EXPECT_LE(line.size(), 80u) << line;
     for (const auto& row : rows) {
         const RunResult result = RunCli(row.args);
         EXPECT_EQ(result.status, row.status) << row.err;
@@ -86,6 +90,8 @@ TEST(CliTest, Runs) {
          {{"a b.mp3", "1"}, {"a_b.mp3", "2"}, {"x y.mp3", "3"}, {"x_y.mp3", "4"}},
          "nomvary-cli: cannot rename \"a_b.mp3\" to \"a b.mp3\": File exists\n"
          "nomvary-cli: cannot rename \"x_y.mp3\" to \"x y.mp3\": File exists\n"},
+        {"control bytes, one line per rename", {}, {{"a\nb_c.mp3", "1"}, {"t\tu.mp3", "2"}}, 0,
+         "$'a\\nb_c.mp3' -> $'a\\nb c.mp3'\n1 file renamed.\n", {{"a\nb c.mp3", "1"}, {"t\tu.mp3", "2"}}, ""},
         {"dry run", {"-n"}, kCollide, 1,
          "a_b.mp3 -> a b.mp3  (taken by an existing file: would fail)\nx y.MP3 -> x y.mp3\n"
          "x_y.mp3 -> x y.mp3  (taken by an earlier rename of this run: would fail)\n"
@@ -103,6 +109,57 @@ TEST(CliTest, Runs) {
         EXPECT_EQ(result.err, row.err) << row.what;
         EXPECT_EQ(dir.Contents(), row.after) << row.what;
     }
+}
+
+// Output that cannot be written never leaves the folder half renamed: the
+// run finishes, then one line on standard error and exit status 1.
+TEST(CliTest, OutputThatCannotBeWritten) {
+    const struct {
+        const char* what;
+        testkit::Stdout to;
+        std::string file, reason;
+    } rows[] = {
+        {"a full device", testkit::Stdout::file, "/dev/full", "No space left on device"},
+        {"a pipe closed early", testkit::Stdout::brokenPipe, "", "Broken pipe"},
+        {"a closed output", testkit::Stdout::closed, "", "Bad file descriptor"},
+    };
+    for (const auto& row : rows) {
+        TempFolder dir("nomvary-cli");
+        Files before, after;
+        for (int k = 0; k < 300; ++k) {  // more than one buffer of output
+            const std::string tail = std::string(40, 'x') + std::to_string(k) + ".mp3";
+            before["a_" + tail] = after["a " + tail] = "x";
+        }
+        dir.WriteAll(before);
+        const RunResult result = testkit::Run({NOMVARY_CLI, dir.Path().string()}, {}, {}, row.to, row.file);
+        EXPECT_EQ(result.status, 1) << row.what;
+        EXPECT_EQ(result.err, "nomvary-cli: write error: " + row.reason + "\n") << row.what;
+        EXPECT_EQ(dir.Contents(), after) << row.what;
+    }
+}
+
+// A folder that cannot be written: the dry run says so of every rename and
+// answers what the run answers. As root only a read-only mount stops a
+// rename.
+TEST(CliTest, FolderThatCannotBeWritten) {
+    TempFolder dir("nomvary-cli");
+    const Files files = {{"a_b.mp3", "1"}, {"c_d.mp3", "2"}};
+    dir.WriteAll(files);
+    const testkit::ReadOnlyMount readOnly(dir.Path().string());
+    if (!readOnly.Active()) GTEST_SKIP() << "cannot mount the folder read-only here: " << readOnly.Refusal();
+    const std::string folder = dir.Path().string();
+    const RunResult dry = RunCli({"-n", folder});
+    EXPECT_EQ(dry.out,
+              "a_b.mp3 -> a b.mp3  (folder not writable: would fail)\n"
+              "c_d.mp3 -> c d.mp3  (folder not writable: would fail)\n"
+              "Dry run: no files would be renamed.\n");
+    EXPECT_EQ(dry.status, 1);
+    const RunResult run = RunCli({folder});
+    EXPECT_EQ(run.err,
+              "nomvary-cli: cannot rename \"a_b.mp3\" to \"a b.mp3\": Read-only file system\n"
+              "nomvary-cli: cannot rename \"c_d.mp3\" to \"c d.mp3\": Read-only file system\n");
+    EXPECT_EQ(run.status, dry.status);
+    EXPECT_EQ(dir.Contents(), files);
 }
 
 TEST(CliTest, RelativeFolderAndNoSettingsFile) {
