@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QFile>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include <algorithm>
 
@@ -88,6 +90,20 @@ std::optional<std::string> DriveList::RootOf(const std::string& text) {
         if (drive.text == text) return drive.root;
     }
     return std::nullopt;
+}
+
+void DriveList::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    // A text too long for the closed list loses its middle to an ellipsis,
+    // keeping the start of the mount point and the file system type.
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    int room = field.width();
+    if (!option.currentIcon.isNull()) room -= option.iconSize.width() + 4;
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, std::max(room, 0));
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void DriveList::showPopup() {

@@ -42,6 +42,8 @@ signals:
 
 protected:
     void showPopup() override;
+    // Draws the current text elided to the closed list's width.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnActivated(int index);

@@ -113,6 +113,11 @@ void FolderList::Fill(const std::vector<std::string>& subfolders) {
         item->setData(kPathRole, QByteArray(path.data(), static_cast<qsizetype>(path.size())));
         item->setData(kDepthRole, depth);
         item->setToolTip(Display(path));
+        if (path != m_open && !m_files.IsReadableFolder(path)) {
+            item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+            item->setToolTip(Display(path) +
+                             QStringLiteral("\nCannot be opened: no permission to read it, or it is gone."));
+        }
         return item;
     };
 
@@ -150,6 +155,20 @@ void FolderList::Refresh() {
     if (const auto subfolders = m_files.ReadSubfolders(m_open)) Fill(*subfolders);
 }
 
+void FolderList::Reread() {
+    // The open folder itself may have gone: then the nearest folder above it
+    // that can still be read is opened and chosen.
+    std::string folder = m_open;
+    std::optional<std::vector<std::string>> subfolders;
+    while (!(subfolders = m_files.ReadSubfolders(folder)) && folder != "/") {
+        const std::size_t slash = folder.rfind('/');
+        folder = slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
+    }
+    if (!subfolders) return;
+    m_open = folder;
+    Fill(*subfolders);
+}
+
 void FolderList::Choose(QListWidgetItem* item) {
     if (item == nullptr) return;
     const std::string target = EntryPath(item);
@@ -169,7 +188,11 @@ void FolderList::Open(QListWidgetItem* item) {
     if (item == nullptr) return;
     Choose(item);
     const std::string target = EntryPath(item);
-    if (target != m_path || target == m_open) return;
+    if (target != m_path) return;
+    if (target == m_open) {
+        Reread();
+        return;
+    }
     if (const auto subfolders = m_files.ReadSubfolders(target)) {
         m_open = target;
         Fill(*subfolders);

@@ -18,8 +18,11 @@ std::string NormalFolderPath(const std::string& path);
 // folders), then the open folder's subfolders (closed folders), indented by
 // depth. As in a file manager's folder tree, the highlighted entry is always
 // the chosen folder, Path(): a click or the arrow keys choose a folder, and a
-// double click or Enter also opens it to show its subfolders. Paths are
-// bytes; names are decoded for display only.
+// double click or Enter also opens it to show its subfolders; opening the
+// open folder again, or Reread(), reads it anew. A folder that cannot be read
+// is shown unavailable (greyed, its tooltip saying why): the arrow keys pass
+// over it and a click does not choose it. Paths are bytes; names are decoded
+// for display only.
 class FolderList : public QListWidget {
     Q_OBJECT
 
@@ -34,6 +37,9 @@ public:
     bool SetPath(const std::string& path);
     // The path an entry of the list stands for.
     static std::string EntryPath(const QListWidgetItem* item);
+    // Reads the open folder anew: folders made or removed meanwhile show,
+    // the chosen one stays chosen while it is there.
+    void Reread();
 
 signals:
     // The user chose another folder; Path() is the new one.

@@ -12,6 +12,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -248,6 +249,11 @@ void MainWindow::ConnectHandlers() {
     connect(m_command1, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command1_Click(); }); });
     connect(m_command2, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command2_Click(); }); });
     connect(m_command3, &QPushButton::clicked, this, [this] { Raise([this] { m_form.Command3_Click(); }); });
+    // F5 reads the shown folder anew, wherever the focus is; not during a run.
+    auto* reread = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(reread, &QShortcut::activated, this, [this] {
+        if (!m_ended && !m_form.Values().running) m_dir1->Reread();
+    });
     connect(m_capcheck, &QCheckBox::clicked, this, [this] { Raise([this] { m_form.capcheck_Click(); }); });
     for (int i = 0; i < 2; ++i) {
         connect(m_blankopt[i], &QRadioButton::clicked, this,

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,57 @@ TEST(FolderList, ShowsTheChainThenTheSubfoldersAndRefusesNonFolders) {
     const std::vector<std::string> after = EntryPaths(list);
     EXPECT_EQ(std::count(after.begin(), after.end(), root + "/c"), 0);
     EXPECT_EQ(changes, 2);
+}
+
+// A folder that cannot be read shows unavailable and says why; the arrow
+// keys pass over it. Reread, and opening the open folder again, show folders
+// made meanwhile.
+TEST(FolderList, PassesOverUnreadableFoldersAndRereads) {
+    testkit::TempFolder temp("nomvary-folders");
+    const std::string root = temp.Path().native();
+    for (const char* name : {"a", "b", "c"}) std::filesystem::create_directories(temp / name);
+    // As root on CI no permission bit stops a read: the file system says so.
+    struct LockedFiles : LinuxFileSystem {
+        std::string locked;
+        bool IsReadableFolder(const std::string& path) override {
+            return path != locked && LinuxFileSystem::IsReadableFolder(path);
+        }
+    } files;
+    files.locked = root + "/b";
+    FolderList list(files);
+    ASSERT_TRUE(list.SetPath(root));
+    const int open = list.currentRow();
+    QListWidgetItem* locked = list.item(open + 2);
+    ASSERT_EQ(FolderList::EntryPath(locked), root + "/b");
+    EXPECT_FALSE(locked->flags() & Qt::ItemIsEnabled);
+    EXPECT_TRUE(locked->toolTip().contains(QStringLiteral("Cannot be opened"))) << locked->toolTip().toStdString();
+
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        std::string path;
+        std::vector<std::string> below;  // the entries after the open folder's
+    } steps[] = {
+        {"down", [&] { QTest::keyClick(&list, Qt::Key_Down); }, root + "/a", {"a", "b", "c"}},
+        {"down past b", [&] { QTest::keyClick(&list, Qt::Key_Down); }, root + "/c", {"a", "b", "c"}},
+        {"reread", [&] { temp.Write("d/x", ""); list.Reread(); }, root + "/c", {"a", "b", "c", "d"}},
+        {"up to the open folder", [&] { for (int k = 0; k < 2; ++k) QTest::keyClick(&list, Qt::Key_Up); }, root,
+         {"a", "b", "c", "d"}},
+        {"opened again", [&] { temp.Write("e/x", ""); QTest::keyClick(&list, Qt::Key_Return); }, root,
+         {"a", "b", "c", "d", "e"}},
+        {"reread after the chosen one went", [&] {
+             list.setCurrentRow(open + 5);
+             std::filesystem::remove_all(temp / "e");
+             list.Reread();
+         }, root, {"a", "b", "c", "d"}},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(list.Path(), step.path) << step.what;
+        std::vector<std::string> below;
+        for (int i = open + 1; i < list.count(); ++i) below.push_back(FolderList::EntryPath(list.item(i)).substr(root.size() + 1));
+        EXPECT_EQ(below, step.below) << step.what;
+    }
 }
 
 // A deep folder's entry is never cut: the list scrolls sideways. While the

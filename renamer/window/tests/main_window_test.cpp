@@ -54,6 +54,10 @@ public:
         return m_realBoxes ? QtDialogs::AskYesNo(text, title) : m_answerYes;
     }
     void ShowMessage(const std::string& text, const std::string& title) override { m_shown.emplace_back(text, title); }
+    void ShowPreview(const std::string& summary, const std::vector<std::string>& lines) override {
+        m_previews.push_back(summary);
+        m_previews.insert(m_previews.end(), lines.begin(), lines.end());
+    }
     void ProcessPendingEvents() override {
         if (m_beforeEvents) std::exchange(m_beforeEvents, nullptr)();
         QtDialogs::ProcessPendingEvents();
@@ -61,6 +65,7 @@ public:
 
     bool m_realBoxes = false, m_answerYes = false;
     std::vector<Asked> m_asked, m_shown;
+    std::vector<std::string> m_previews;  // each preview's summary, then its lines
     std::function<void()> m_beforeEvents;
 };
 
@@ -387,6 +392,36 @@ TEST_F(MainWindowTest, ALongRunShowsItsProgressAndCancelOrCloseStopsIt) {
         EXPECT_TRUE(Find(window, "capcheck")->isEnabled());
         for (const auto& [name, bytes] : m_temp.Contents("A")) std::filesystem::remove(m_temp.Path() / "A" / name);
     }
+}
+
+// The window grows, the folder list taking the extra room; F5 reads the
+// shown folder anew; Preview lists the run without renaming; the keyboard
+// focus starts on the drive list.
+TEST_F(MainWindowTest, GrowsRereadsAndPreviews) {
+    m_temp.Write("A/a_b.mp3", "x");
+    WriteSettings(Record("A [t]", m_temp / "A", {}));
+    MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
+    ShowActive(window);
+    EXPECT_TRUE(window.Drive1()->hasFocus());
+    EXPECT_EQ(window.size(), window.minimumSize());
+    QWidget* const run = Find<QPushButton>(window, "Command1");
+    QWidget* const about = Find<QPushButton>(window, "Command2");
+    const QRect list = window.Dir1()->geometry(), runAt = run->geometry(), aboutAt = about->geometry();
+    window.resize(window.size() + QSize(100, 80));
+    EXPECT_EQ(window.Dir1()->geometry(), list.adjusted(0, 0, 100, 80));
+    EXPECT_EQ(run->geometry(), runAt.translated(100, 0));
+    EXPECT_EQ(about->geometry(), aboutAt.translated(0, 80));
+
+    m_temp.Write("A/new/x", "");
+    QTest::keyClick(&window, Qt::Key_F5);
+    const std::string made = m_temp / "A/new";
+    bool shown = false;
+    for (int i = 0; i < window.Dir1()->count(); ++i) shown = shown || FolderList::EntryPath(window.Dir1()->item(i)) == made;
+    EXPECT_TRUE(shown);
+
+    QTest::mouseClick(Find<QPushButton>(window, "Command3"), Qt::LeftButton);
+    EXPECT_EQ(m_dialogs.m_previews, (std::vector<std::string>{"1 file would be renamed.", "a_b.mp3 -> a b.mp3"}));
+    EXPECT_TRUE(std::filesystem::exists(m_temp / "A/a_b.mp3"));
 }
 
 // The real Yes/No box, answered with Enter: Yes is its default button.
