@@ -1,6 +1,6 @@
 # Every target installs what it needs first, so a fresh Debian machine
 # needs nothing but `make run` or `make test`.
-.PHONY: all deps build run test test-linux test-asan test-tsan test-i686 windows fuzz bench screenshot update-screenshot install clean
+.PHONY: all deps build run test test-linux test-asan test-tsan test-i686 windows fuzz bench screenshot update-screenshot install package clean
 
 all: build
 
@@ -65,6 +65,10 @@ update-screenshot: build
 
 install: build
 	cmake --install build
+
+# The Debian package, build/nomvary_VERSION_ARCH.deb.
+package: build
+	cd build && cpack -G DEB
 
 clean:
 	rm -rf build build-asan build-tsan build-i686 build-fuzz build-mingw32 build-mingw64 dist
