@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFile>
+#include <QPen>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -104,6 +105,12 @@ void DriveList::paintEvent(QPaintEvent*) {
     if (!option.currentIcon.isNull()) room -= option.iconSize.width() + 4;
     option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, std::max(room, 0));
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    // Not every style marks a focused closed list; the keyboard focus starts
+    // here, so it must show.
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+        painter.drawRect(field.adjusted(1, 1, -2, -2));
+    }
 }
 
 void DriveList::showPopup() {

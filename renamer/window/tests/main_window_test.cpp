@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <QCheckBox>
+#include <QImage>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -403,6 +404,11 @@ TEST_F(MainWindowTest, GrowsRereadsAndPreviews) {
     MainWindow window(m_files, m_settingsFile, m_dialogs, [this] { return m_drives; });
     ShowActive(window);
     EXPECT_TRUE(window.Drive1()->hasFocus());
+    // The focus shows before any key was pressed: the drive list is drawn
+    // otherwise without it.
+    const QImage marked = window.Drive1()->grab().toImage();
+    window.Drive1()->clearFocus();
+    EXPECT_NE(window.Drive1()->grab().toImage(), marked);
     EXPECT_EQ(window.size(), window.minimumSize());
     QWidget* const run = Find<QPushButton>(window, "Command1");
     QWidget* const about = Find<QPushButton>(window, "Command2");
