@@ -213,6 +213,16 @@ EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
             continue;
         }
         if (Catches(record, word->text)) {
+            // In a pattern set a text is a chat line, which such a word
+            // matches only when it is the whole line; in an address or file
+            // name set a whole address or name is a sound rule. A lone line
+            // feed is a blank line, told by the line warnings.
+            if (kind == RuleKind::Pattern && std::strcmp(word->text, "\n") != 0) {
+                return Judged("catches-one-text",
+                              "the word " + Quoted(word->text) + " has no wildcard, so the entry catches only the "
+                              "text " + Quoted(word->text) + " itself, in any letter case (every word must match "
+                              "the whole text; put \"*\" around a word to find it inside one)");
+            }
             break;
         }
         const talvo::RuleRecord wordsOnly{record.words, nullptr, record.wide};
@@ -265,6 +275,11 @@ void AddLineWarnings(RuleFolderReport& report, const talvo::RuleFileRow& row, co
         const talvo::RulePieceOrigin& origin = reading.origins[i];
         const std::string piece(pieces[i]);
         const bool startsLine = i == 0 || !reading.origins[i - 1].split;
+        if (startsLine && !origin.split && piece == "\n") {
+            AddWarning(report, row, origin.line, "blank-line", piece,
+                       "a blank line is an entry that holds only a line feed, which no text holds, so it catches "
+                       "nothing; it still takes an entry number, so the entries after it are numbered one higher");
+        }
         if (startsLine && origin.split) {
             // A reading that ran out of memory may end on a split piece.
             std::size_t last = i;

@@ -36,6 +36,8 @@ inline constexpr const char* kWarningCodes[] = {
     "never-catches",         // no text RuleFilter can be given satisfies the entry
     "catches-no-address",    // address set: it catches only texts that are no nick!user@host
     "catches-no-file-name",  // whole-pattern set: it catches only texts that end with a blank
+    "catches-one-text",      // pattern set: a word without wildcards, so only the text that is that word
+    "blank-line",            // a blank line: an entry that catches nothing but takes a number
     "split-at-512",          // the line was longer than one piece
     "cut-at-nul",            // a NUL ended the entry's text
     "ignored-after-ctrl-z",  // a Ctrl-Z ended the file with more after it
@@ -68,8 +70,8 @@ struct RuleFolderReport {
 };
 
 // What `kind` makes of one piece, judged from the record the loaders make of
-// it: at most one of "catches-every-text" and "never-catches", with its
-// explanation; an empty code when the record shows nothing wrong (or could
+// it: at most one code of kWarningCodes (those about the entry's words and
+// groups, not the line's reading), with its explanation; an empty code when the record shows nothing wrong (or could
 // not be made).
 struct EntryJudgement {
     const char* code = nullptr;

@@ -37,10 +37,17 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
 }
 
 TEST(RuleCheck, ReportsEachKindOfFinding) {
-    const std::string y1100(1100, 'y');
+    // Long lines of wildcards in every piece, so that only their length is found.
+    const auto repeated = [](const std::string& unit, std::size_t times) {
+        std::string text;
+        for (std::size_t i = 0; i < times; ++i) text += unit;
+        return text;
+    };
+    const std::string y1100 = repeated("y*", 550);
+    const std::string x512 = repeated("x*", 256);
     const Case cases[] = {
-        {"clean: exceptions, \"-\", blank lines, bare and masked nicknames, a Ctrl-Z at the very end",
-         {{Rules("_spm"), "*free* *offer*\4*not* *free*@*xyz*\r\n\n*cheap*\4-\nhello\n" + std::string(512, 'x')},
+        {"clean: exceptions, \"-\", bare and masked nicknames, a Ctrl-Z at the very end",
+         {{Rules("_spm"), "*free* *offer*\4*not* *free*@*xyz*\r\n*cheap*\4-\n*" + std::string(510, 'x') + "*"},
           {Rules("_nck"), "bob\n bob\n*!*@*.example\nb?b\4bub\n\x1A"},
           {Rules("_file"), "*.exe\n*virus scan*\n"}},
          {},
@@ -59,6 +66,13 @@ TEST(RuleCheck, ReportsEachKindOfFinding) {
           "Talvo._spm:1 never-catches \"*a*\\x04*b*@ \"", "Talvo._spm:2 never-catches \"free offer\"",
           "Talvo._spm:3 never-catches \"hello\\x04*hell*\"", "Talvo._spm:5 never-catches \"*a*\\x04** *\""},
          1},
+        {"catches one text only, blank lines: in a pattern set only; a line feed after 512 bytes is no blank line",
+         {{Rules("_spm"), "cheap\n\n*a*\r\n\r\n*b* B\n" + std::string(512, '*') + "\n"},
+          {Rules("_cur"), "Hello\4*x*\n"}, {Rules("_nck"), "bob!joe@host\n"}, {Rules("_file"), "a.exe\n"}},
+         {"Talvo._cur:1 catches-one-text \"Hello\\x04*x*\": the word \"Hello\" has no wildcard",
+          "Talvo._spm:1 catches-one-text \"cheap\"", "Talvo._spm:2 blank-line \"\\x0a\"", "Talvo._spm:4 blank-line",
+          "Talvo._spm:5 catches-one-text \"*b* B\"", "Talvo._spm:6 split-at-512"},
+         1},
         {"catches, but no address or file name: these texts never come",
          {{Rules("_avo"), "bob \n   \n*\4*!*\n"}, {Rules("_file"), "*.exe \n"}},
          {"Talvo._avo:1 catches-no-address \"bob \"", "Talvo._avo:2 catches-no-address \"   \"",
@@ -66,9 +80,9 @@ TEST(RuleCheck, ReportsEachKindOfFinding) {
           "Talvo._file:1 catches-no-file-name \"*.exe \""},
          1},
         {"split at 512, once for each line; a line of exactly 512 is not longer",
-         {{Rules("_spm"), "*a*\n" + y1100 + "\n" + std::string(512, 'x') + "\r\n"}},
-         {"Talvo._spm:2 split-at-512 \"yyyyyyyy" + std::string(52, 'y') + "\"...: the line is longer than 512",
-          "Talvo._spm:3 split-at-512 \"xxxxxxxx" + std::string(52, 'x') + "\"...: the line holds exactly 512 "
+         {{Rules("_spm"), "*a*\n" + y1100 + "\n" + x512 + "\r\n"}},
+         {"Talvo._spm:2 split-at-512 \"" + y1100.substr(0, 60) + "\"...: the line is longer than 512",
+          "Talvo._spm:3 split-at-512 \"" + x512.substr(0, 60) + "\"...: the line holds exactly 512 "
           "characters, so its line feed does not fit the piece and was read as an entry of its own (one that "
           "holds only a line feed): 2 entries, 5 to 6"},
          1},
@@ -83,7 +97,8 @@ TEST(RuleCheck, ReportsEachKindOfFinding) {
          1},
         {"a UTF-8 file is judged by its characters: КОТ and кот are one word, ü and Ü two",
          {{Rules("_spm"), "\xEF\xBB\xBF😀\nü Ü\nКОТ кот\n"}},
-         {"Talvo._spm:2 never-catches \"ü Ü\": the word \"ü\" has no wildcard"},
+         {"Talvo._spm:1 catches-one-text \"😀\"", "Talvo._spm:2 never-catches \"ü Ü\": the word \"ü\" has no wildcard",
+          "Talvo._spm:3 catches-one-text \"КОТ кот\""},
          1},
         {"a folder in a file's place", {{Rules("_qp"), kFolder}}, {"Talvo._qp:0 unreadable \"\""}, 1},
         {"the folder named", {{Rules("_spm"), "   \n"}}, {"Talvo._spm:1 catches-every-text"}, 1, {"<here>"}},
