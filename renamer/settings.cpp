@@ -114,7 +114,10 @@ std::string AutorunObstacle(FileSystem& files, std::string_view storedText, bool
     }
     const std::string folder = shown.substr(0, cut + 1);
     const std::string name = shown.substr(cut + 1);
+    // A listing that does not hold the shown folder itself could not be read.
+    bool listed = name.empty();
     for (const std::string& entry : files.EntryNames(folder)) {
+        listed = listed || entry == name;
         if (entry.size() <= name.size() || entry.compare(0, name.size(), name) != 0) {
             continue;
         }
@@ -125,6 +128,9 @@ std::string AutorunObstacle(FileSystem& files, std::string_view storedText, bool
         if (blanks >= std::min(extra.size(), room)) {
             return ambiguous;
         }
+    }
+    if (!listed) {
+        return "Autorun skipped: the folder that holds " + shown + " cannot be read to check the saved path.";
     }
     return {};
 }

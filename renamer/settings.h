@@ -23,7 +23,11 @@ inline constexpr const char* kSettingsFileName = "nomvary.ini";
 std::string SettingsFilePath(FileSystem& files);
 
 // Reads the settings file into the controls and the window-level values.
-// Stops at the first failure and saves instead.
+// Stops at the first failure and saves instead. A stored autorun is pending
+// only when the stored folder text can name no other existing folder than
+// the one the list now shows (not one whose name adds blanks, nor a longer
+// path cut to the field); otherwise "Autorun next time" is unchecked and the
+// status line says why.
 void LoadSettings(MainformValues& values, const Platform& platform);
 // Writes the controls' state to the settings file; every step ignores failure.
 void SaveSettings(const Platform& platform);
