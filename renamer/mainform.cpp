@@ -114,8 +114,8 @@ void Mainform::Command3_Click() {
     hooks.tried = [&lines, &planned](const RenameAttempt& attempt) {
         lines.push_back(PlannedLine(attempt, planned.LastObstacle()));
     };
-    const RenameReport report = RenameMatchingFiles(planned, m_values.folderPath, m_values.allFiles ? "*.*" : "*.mp3",
-                                                    ReadOptions(), hooks);
+    const RenameReport report =
+        RenameMatchingFiles(planned, m_values.folderPath, m_values.allFiles ? "*.*" : "*.mp3", ReadOptions(), hooks);
     m_platform.dialogs.ShowPreview(PlannedSummary(report), lines);
 }
 

@@ -9,10 +9,9 @@ std::string PlannedRenames::ListMatchingNames(const std::string& folderAndPatter
     m_vacated.clear();
     const std::size_t cut = folderAndPattern.rfind(FolderSeparator());
     // The folder keeps its separator when it is a root ("/", "C:\").
-    const std::string folder = cut == std::string::npos ? std::string(".")
-                               : cut == 0 || folderAndPattern[cut - 1] == ':'
-                                   ? folderAndPattern.substr(0, cut + 1)
-                                   : folderAndPattern.substr(0, cut);
+    const std::string folder = cut == std::string::npos                       ? std::string(".")
+                               : cut == 0 || folderAndPattern[cut - 1] == ':' ? folderAndPattern.substr(0, cut + 1)
+                                                                              : folderAndPattern.substr(0, cut);
     m_folderError = m_files.FolderWriteError(folder);
     return m_files.ListMatchingNames(folderAndPattern);
 }
@@ -46,10 +45,14 @@ bool PlannedRenames::RenameFile(const std::string& oldName, const std::string& n
 
 std::string ObstacleNote(Obstacle obstacle) {
     switch (obstacle) {
-        case Obstacle::none: return {};
-        case Obstacle::existingFile: return "  (taken by an existing file: would fail)";
-        case Obstacle::earlierRename: return "  (taken by an earlier rename of this run: would fail)";
-        case Obstacle::folderNotWritable: return "  (folder not writable: would fail)";
+        case Obstacle::none:
+            return {};
+        case Obstacle::existingFile:
+            return "  (taken by an existing file: would fail)";
+        case Obstacle::earlierRename:
+            return "  (taken by an earlier rename of this run: would fail)";
+        case Obstacle::folderNotWritable:
+            return "  (folder not writable: would fail)";
     }
     return {};
 }

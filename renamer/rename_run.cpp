@@ -19,18 +19,28 @@ std::string RenameSummary(std::int32_t count) {
 std::string RenameFailureReason(int error) {
     switch (error) {
         case EEXIST:
-        case ENOTEMPTY: return "name taken";
+        case ENOTEMPTY:
+            return "name taken";
         case EACCES:
-        case EPERM: return "permission denied";
-        case EROFS: return "read-only file system";
-        case ENOENT: return "file gone";
-        case ENAMETOOLONG: return "name too long";
+        case EPERM:
+            return "permission denied";
+        case EROFS:
+            return "read-only file system";
+        case ENOENT:
+            return "file gone";
+        case ENAMETOOLONG:
+            return "name too long";
         case EINVAL:
-        case EILSEQ: return "name not allowed here";
-        case EBUSY: return "file in use";
-        case ENOSPC: return "no space left";
-        case EIO: return "input/output error";
-        default: return "system error " + std::to_string(error);
+        case EILSEQ:
+            return "name not allowed here";
+        case EBUSY:
+            return "file in use";
+        case ENOSPC:
+            return "no space left";
+        case EIO:
+            return "input/output error";
+        default:
+            return "system error " + std::to_string(error);
     }
 }
 
