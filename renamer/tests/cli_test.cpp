@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "testing/doc_examples.h"
 #include "testing/man_page.h"
 #include "testing/read_only_mount.h"
 #include "testing/subprocess.h"
@@ -30,6 +31,21 @@ TEST(CliTest, ManPageNamesTheOptionsOfHelp) {
     EXPECT_TRUE(help.count("--dry-run")) << "the help text names no options";
     for (const char* section : {"SYNOPSIS", "OPTIONS"}) {
         EXPECT_EQ(testkit::OptionNames(testkit::ManSection(page, section)), help) << section;
+    }
+}
+
+// The README's examples of nomvary-cli, run one after another in one
+// temporary folder as a reader would, print what the README shows.
+TEST(CliTest, ReadmeExamples) {
+    const std::vector<testkit::DocExample> examples = testkit::MarkdownExamples(
+        testkit::Lines(testkit::ReadFile(NOMVARY_README)), "<!-- nomvary-cli example -->");
+    EXPECT_GE(examples.size(), 1u);
+    TempFolder dir("nomvary-readme");
+    const std::string setup =
+        "PATH='" + std::filesystem::path(NOMVARY_CLI).parent_path().native() + "':\"$PATH\"; export PATH; exec 2>&1\n";
+    for (const testkit::DocExample& example : examples) {
+        const RunResult run = testkit::Run({"/bin/sh", "-c", setup + example.script}, {}, dir.Path().native());
+        EXPECT_EQ(run.out, example.expected) << "README.md:" << example.line << "\n" << example.script;
     }
 }
 

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/doc_examples.h"
 #include "testing/subprocess.h"
 #include "testing/temp_folder.h"
 
@@ -27,39 +28,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Example {
-    int line;            // where it starts in its document
-    std::string script;  // for /bin/sh
-    std::string expected;
-};
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t from = 0, end; from < text.size(); from = end + 1) {
-        end = text.find('\n', from);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(from, end - from));
-    }
-    return lines;
-}
-
-std::vector<Example> MarkdownExamples(const std::vector<std::string>& lines) {
-    std::vector<Example> examples;
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        if (lines[i] != "<!-- example -->") continue;
-        EXPECT_EQ(lines[i + 1], "```console") << "line " << i + 2;
-        Example example{static_cast<int>(i + 2), "", ""};
-        for (i += 2; i < lines.size() && lines[i] != "```"; ++i) {
-            if (lines[i].rfind("$ ", 0) == 0) {
-                example.script += lines[i].substr(2) + "\n";
-            } else {
-                example.expected += lines[i] + "\n";
-            }
-        }
-        examples.push_back(example);
-    }
-    return examples;
-}
+using Example = testkit::DocExample;
+using testkit::Lines;
+using testkit::Replaced;
 
 std::vector<Example> WindowsExamples(const std::vector<std::string>& lines) {
     const std::string prompt = "C:\\talvo\\samples> ";
@@ -92,13 +63,6 @@ std::vector<Example> WindowsExamples(const std::vector<std::string>& lines) {
     return examples;
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
-
 TEST(DocsExamples, GiveTheDocumentedAnswers) {
     const fs::path source = TALVO_SOURCE_DIR;
     const std::string hostFolder = fs::path(TALVO_HOST_PATH).parent_path().native();
@@ -114,7 +78,7 @@ TEST(DocsExamples, GiveTheDocumentedAnswers) {
     };
     for (const Document& document : documents) {
         const std::vector<std::string> lines = Lines(testkit::ReadFile(source / document.path));
-        const std::vector<Example> examples = document.markdown ? MarkdownExamples(lines) : WindowsExamples(lines);
+        const std::vector<Example> examples = document.markdown ? testkit::MarkdownExamples(lines, "<!-- example -->") : WindowsExamples(lines);
         EXPECT_GE(examples.size(), document.fewest) << document.path;
         testkit::TempFolder root("talvo-docs");
         fs::copy(source / "talvo" / "samples", root.Path() / "samples", fs::copy_options::recursive);
