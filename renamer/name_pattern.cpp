@@ -1,5 +1,7 @@
 #include "name_pattern.h"
 
+#include <algorithm>
+
 namespace nomvary {
 namespace {
 
@@ -36,6 +38,15 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
 }
 
 }  // namespace
+
+bool FolderNameLess(std::string_view a, std::string_view b) {
+    const auto lowerLess = [](char x, char y) {
+        return LowerAscii(static_cast<unsigned char>(x)) < LowerAscii(static_cast<unsigned char>(y));
+    };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess)) return true;
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess)) return false;
+    return a < b;
+}
 
 bool PatternMatches(std::string_view pattern, std::string_view name) {
     if (pattern == "*.*") {

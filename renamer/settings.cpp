@@ -25,6 +25,16 @@ std::optional<std::string> StoredValue(std::string_view stored) {
     return std::string(last == std::string_view::npos ? std::string_view{} : stored.substr(0, last + 1));
 }
 
+// A stored field as the program's text, NUL-ended so that StoredValue sees
+// where it ends. A field cut to fit stays as it is, for StoredValue to refuse.
+std::string DecodedField(SettingsFile& file, std::string_view field) {
+    const std::size_t nul = field.find('\0');
+    if (nul == std::string_view::npos && !field.empty() && field.back() != ' ') {
+        return std::string(field);
+    }
+    return file.FromRecordText(field.substr(0, nul)) + '\0';
+}
+
 void PutPadded(std::array<char, kSettingsRecordSize>& record, std::size_t offset, const std::string& text) {
     const std::size_t length = text.size() < kSettingsTextSize ? text.size() : kSettingsTextSize;
     for (std::size_t k = 0; k < kSettingsTextSize; ++k) {
@@ -150,11 +160,12 @@ bool ReadSettingsIntoControls(MainformValues& values, const Platform& platform) 
     if (!ReadPadded(file, text.data(), text.size())) {
         return false;
     }
-    ApplyStoredDrive(controls, std::string_view(text.data(), text.size()));
+    ApplyStoredDrive(controls, DecodedField(file, std::string_view(text.data(), text.size())));
     if (!ReadPadded(file, text.data(), text.size())) {
         return false;
     }
-    const std::string_view storedFolder(text.data(), text.size());
+    // As the program spells it: the platform decodes what the record holds.
+    const std::string storedFolder = DecodedField(file, std::string_view(text.data(), text.size()));
     const bool folderRestored = ApplyStoredFolder(controls, storedFolder);
 
     std::array<unsigned char, kOptionBytes> bytes{};
@@ -222,8 +233,8 @@ void SaveSettings(const Platform& platform) {
     // One write of the whole record: a text whose write failed must not let
     // the next value land at its offset.
     std::array<char, kSettingsRecordSize> record{};
-    PutPadded(record, 0, controls.DriveText());
-    PutPadded(record, kSettingsTextSize, controls.FolderListPath());
+    PutPadded(record, 0, file.ToRecordText(controls.DriveText()));
+    PutPadded(record, kSettingsTextSize, file.ToRecordText(controls.FolderListPath()));
     const std::array<bool, kOptionBytes> options = {
         controls.SelectedOption(OptionArray::blankopt) != 0,
         controls.SelectedOption(OptionArray::fnamopt) != 0,

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace nomvary {
 
@@ -35,6 +36,13 @@ public:
     virtual bool WriteSettingsFile(const char* data, std::size_t size) = 0;
     // Closes the file; false when none was open or closing failed.
     virtual bool CloseSettingsFileHandle() = 0;
+
+    // The 8-bit form in which the record keeps a drive or folder text of the
+    // program, and the program's text from that form (`stored` without its
+    // padding). Where the program's texts are the file system's own bytes,
+    // as on Linux, both keep the text as it is.
+    virtual std::string ToRecordText(const std::string& text) { return text; }
+    virtual std::string FromRecordText(std::string_view stored) { return std::string(stored); }
 };
 
 }  // namespace nomvary

@@ -115,16 +115,6 @@ int RenameCaseOnly(int folder, const std::string& from, const std::string& to) {
     return -1;
 }
 
-// Case-blind order for the eye, bytes as the tie-break so the order is total.
-bool FolderNameLess(const std::string& a, const std::string& b) {
-    const auto lowerLess = [](char x, char y) {
-        return LowerAscii(static_cast<unsigned char>(x)) < LowerAscii(static_cast<unsigned char>(y));
-    };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), lowerLess)) return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), lowerLess)) return false;
-    return a < b;
-}
-
 std::string Join(const std::string& folder, const std::string& name) {
     return folder == "/" ? folder + name : folder + '/' + name;
 }
