@@ -1,18 +1,15 @@
 // nomvary-cli: the renamer's batch run from a shell, on the same listing,
 // name rule and counting as the window.
 #include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include <fcntl.h>
-
-#include "linux_file_system.h"
+#include "console.h"
 #include "planned_renames.h"
+#include "platform_types.h"
 #include "rename_run.h"
 #include "version.h"
 
@@ -77,14 +74,11 @@ struct Choices {
 class Output {
 public:
     void Line(const std::string& text) {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fputc('\n', stdout) == EOF) {
-            Note(errno);
-        }
+        if (const int error = nomvary::WriteOutput(text + '\n')) Note(error);
     }
     // Flushes what is buffered; the reason of the first failure, or 0.
     int Finish() {
-        if (std::fflush(stdout) != 0) Note(errno);
-        if (m_error == 0 && std::ferror(stdout)) m_error = EIO;
+        if (const int error = nomvary::FlushOutput()) Note(error);
         return m_error;
     }
     void Note(int error) {
@@ -95,32 +89,17 @@ private:
     int m_error = 0;
 };
 
-// Standard input, output and error must stay where the caller put them: a
-// closed one is taken by /dev/null, so no file the run opens can take its
-// number. Answers EBADF when standard output was closed.
-int KeepStandardStreams() {
-    int stdoutError = 0;
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
-            if (fd == 1) stdoutError = EBADF;
-            // The lowest free number: this one, since those below are open.
-            open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-        }
-    }
-    return stdoutError;
-}
-
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "nomvary-cli: %s\nTry 'nomvary-cli --help'.\n", message.c_str());
+    nomvary::WriteError("nomvary-cli: " + message + "\nTry 'nomvary-cli --help'.\n");
     return 2;
 }
 
 // Answers an exit status when the arguments end the program here.
-std::optional<int> Parse(int argc, char** argv, Choices& choices) {
+std::optional<int> Parse(const std::vector<std::string>& args, Choices& choices) {
     bool optionsDone = false;
     bool haveFolder = false;
-    for (int k = 1; k < argc; ++k) {
-        const std::string_view arg(argv[k]);
+    for (std::size_t k = 1; k < args.size(); ++k) {
+        const std::string_view arg(args[k]);
         if (!optionsDone && arg.size() > 1 && arg.front() == '-') {
             if (arg == "--") optionsDone = true;
             else if (arg == "--help" || arg == "-h") choices.help = true;
@@ -142,11 +121,11 @@ std::optional<int> Parse(int argc, char** argv, Choices& choices) {
         haveFolder = true;
     }
     if (choices.help) {
-        std::fputs(kUsage, stdout);
+        nomvary::WriteOutput(kUsage);
         return 0;
     }
     if (choices.version) {
-        std::printf("nomvary-cli %s\n", nomvary::NomvaryVersion());
+        nomvary::WriteOutput(std::string("nomvary-cli ") + nomvary::NomvaryVersion() + "\n");
         return 0;
     }
     if (!haveFolder || choices.folder.empty()) {
@@ -161,20 +140,20 @@ int main(int argc, char** argv) {
     using namespace nomvary;
 
     Output out;
-    if (const int closed = KeepStandardStreams()) out.Note(closed);
-    std::signal(SIGPIPE, SIG_IGN);
+    if (const int closed = PrepareConsole()) out.Note(closed);
 
     Choices choices;
-    if (const std::optional<int> status = Parse(argc, argv, choices)) {
+    if (const std::optional<int> status = Parse(CommandLineArguments(argc, argv), choices)) {
+        FlushOutput();
         return *status;
     }
-    LinuxFileSystem real;
+    PlatformFileSystem real;
     // The folder as an absolute path, as the messages name it.
     int error = 0;
     const std::optional<std::string> folder = real.ResolveReadableFolder(choices.folder, error);
     if (!folder) {
-        std::fprintf(stderr, "nomvary-cli: cannot read folder \"%s\": %s\n", QuotedName(choices.folder).c_str(),
-                     std::strerror(error));
+        WriteError("nomvary-cli: cannot read folder \"" + QuotedName(choices.folder) + "\": " + std::strerror(error) +
+                   "\n");
         return 2;
     }
 
@@ -191,9 +170,8 @@ int main(int argc, char** argv) {
         if (choices.dryRun) {
             out.Line(PlannedLine(attempt, planned.LastObstacle()));
         } else if (attempt.error != 0) {
-            std::fprintf(stderr, "nomvary-cli: cannot rename \"%s\" to \"%s\": %s\n",
-                         QuotedName(attempt.oldName).c_str(), QuotedName(attempt.newName).c_str(),
-                         std::strerror(attempt.error));
+            WriteError("nomvary-cli: cannot rename \"" + QuotedName(attempt.oldName) + "\" to \"" +
+                       QuotedName(attempt.newName) + "\": " + std::strerror(attempt.error) + "\n");
         } else {
             out.Line(RenameLine(attempt));
         }
@@ -213,7 +191,7 @@ int main(int argc, char** argv) {
         out.Line(RenameSummary(result.count));
     }
     if (const int writeError = out.Finish()) {
-        std::fprintf(stderr, "nomvary-cli: write error: %s\n", std::strerror(writeError));
+        WriteError(std::string("nomvary-cli: write error: ") + std::strerror(writeError) + "\n");
         return 1;
     }
     return result.failures.empty() ? 0 : 1;
