@@ -5,6 +5,9 @@
 // they did not make.
 
 #include <stdlib.h>
+#ifdef _WIN32
+#include <process.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +21,26 @@
 namespace testkit {
 
 namespace fs = std::filesystem;
+
+// A path from the bytes the programs use for names: the bytes themselves on
+// POSIX, UTF-8 on Windows (where a narrow path would be read in the ANSI
+// code page); and back.
+inline fs::path PathOf(std::string_view bytes) {
+#ifdef _WIN32
+    return fs::path(std::u8string(bytes.begin(), bytes.end()));
+#else
+    return fs::path(bytes);
+#endif
+}
+
+inline std::string BytesOf(const fs::path& path) {
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.native();
+#endif
+}
 
 inline void WriteFile(const fs::path& path, std::string_view bytes) {
     if (!path.parent_path().empty()) fs::create_directories(path.parent_path());
@@ -36,9 +59,17 @@ class TempFolder {
 public:
     // `tag` names the folder so a left-over one tells which test made it.
     explicit TempFolder(std::string_view tag = "test") {
+#ifdef _WIN32
+        for (unsigned k = 0;; ++k) {
+            m_path = fs::temp_directory_path() / (std::string(tag) + "-" + std::to_string(_getpid()) + "-" + std::to_string(k));
+            if (fs::create_directory(m_path)) break;
+            if (k == 1000) throw std::runtime_error("no fresh temporary folder");
+        }
+#else
         std::string pattern = (fs::temp_directory_path() / (std::string(tag) + "-XXXXXX")).native();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         m_path = pattern;
+#endif
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -49,7 +80,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const fs::path& Path() const { return m_path; }
-    std::string operator/(std::string_view relative) const { return (m_path / relative).native(); }
+    std::string operator/(std::string_view relative) const { return BytesOf(m_path / PathOf(relative)); }
 
     // Makes the folder current until the object goes; the folder that was
     // current comes back then.
@@ -70,7 +101,7 @@ public:
     Files Contents(const fs::path& relative = {}) const {
         Files entries;
         for (const fs::directory_entry& entry : fs::directory_iterator(m_path / relative)) {
-            entries[entry.path().filename().string()] = entry.is_directory() ? "<dir>" : ReadFile(entry.path());
+            entries[BytesOf(entry.path().filename())] = entry.is_directory() ? "<dir>" : ReadFile(entry.path());
         }
         return entries;
     }

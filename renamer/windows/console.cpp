@@ -1,0 +1,75 @@
+#include "console.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+
+#include "wide_text.h"
+
+namespace nomvary {
+namespace {
+
+// A console shows UTF-16 through WriteConsoleW whatever its code page, so
+// Cyrillic names read right; a pipe or a file gets UTF-8.
+void Write(DWORD which, std::string_view text) {
+    if (text.empty()) return;
+    HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        const std::wstring wide = WideFromUtf8(text);
+        for (std::size_t done = 0; done < wide.size();) {
+            DWORD put = 0;
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 8192));
+            if (!WriteConsoleW(handle, wide.data() + done, want, &put, nullptr) || put == 0) return;
+            done += put;
+        }
+        return;
+    }
+    for (std::size_t done = 0; done < text.size();) {
+        DWORD put = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
+        if (!WriteFile(handle, text.data() + done, want, &put, nullptr) || put == 0) return;
+        done += put;
+    }
+}
+
+std::string& Pending() {
+    static std::string pending;
+    return pending;
+}
+
+struct LocalFreer {
+    void operator()(LPWSTR* block) const { LocalFree(block); }
+};
+
+}  // namespace
+
+// The wide command line, since the 8-bit one loses every character outside
+// the ANSI code page.
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, LocalFreer> wide(CommandLineToArgvW(GetCommandLineW(), &count));
+    if (!wide) return {argv, argv + argc};
+    std::vector<std::string> args;
+    for (int k = 0; k < count; ++k) args.push_back(Utf8FromWide(wide.get()[k]));
+    return args;
+}
+
+void WriteOutput(std::string_view text) {
+    Pending() += text;
+    if (Pending().size() >= 16384) FlushOutput();
+}
+
+void WriteError(std::string_view text) {
+    FlushOutput();
+    Write(STD_ERROR_HANDLE, text);
+}
+
+void FlushOutput() {
+    Write(STD_OUTPUT_HANDLE, Pending());
+    Pending().clear();
+}
+
+}  // namespace nomvary
