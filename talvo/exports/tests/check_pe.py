@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks a Windows build of Talvo in its dist folder without running it.
+"""Checks the Windows builds in a dist folder without running them.
 
 The chat client finds the exports by exact name, calls them as __stdcall and
 reports any failure to load only as "unable to open file", so the names, the
@@ -10,7 +10,8 @@ calling convention and the DLL's dependencies are checked in the binaries:
 - on x86 the host hooks are __stdcall: the linker's export list names their
   decorated symbols (RuleFilter@24) and each one's code returns with the
   callee popping its arguments (ret $0x18);
-- the DLL and talvo-host.exe import system DLLs only.
+- the DLL, talvo-host.exe and Nomvary's nomvary.exe and nomvary-cli.exe
+  (linked statically too) import system DLLs only.
 
 Exit code 0: all checks hold; 1: a check failed; 77: nothing to check.
 """
@@ -37,7 +38,11 @@ TOOLS_TABLES = ["ToUpperChars", "ToLowerChars"]
 SYSTEM_DLLS = {
     "kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "gdi32.dll",
     "shell32.dll", "ole32.dll", "oleaut32.dll", "ntdll.dll", "ws2_32.dll",
+    "comctl32.dll",
 }
+
+# The programs beside the DLL, each checked for its format and imports.
+PROGRAMS = ["talvo-host.exe", "nomvary.exe", "nomvary-cli.exe"]
 
 FORMATS = {"i386": "pei-i386", "x86-64": "pei-x86-64"}
 
@@ -139,9 +144,9 @@ def main():
     args = parser.parse_args()
 
     dll = os.path.join(args.dist, "Talvo.dll")
-    host = os.path.join(args.dist, "talvo-host.exe")
     def_file = os.path.join(args.dist, "Talvo.def")
-    missing = [p for p in (dll, host, def_file) if not os.path.isfile(p)]
+    programs = [os.path.join(args.dist, name) for name in PROGRAMS]
+    missing = [p for p in [dll, def_file] + programs if not os.path.isfile(p)]
     if missing:
         print(f"SKIPPED: {', '.join(missing)} missing; run `make windows` first")
         return SKIP
@@ -181,9 +186,10 @@ def main():
         check_stdcall(report, args.objdump, dll, base, exports, def_text)
 
     check_imports(report, "Talvo.dll", imports)
-    host_fmt, _, host_imports, _ = parse_private_headers(run([args.objdump, "-p", host]))
-    report.check(host_fmt == FORMATS[args.arch], f"talvo-host.exe is {FORMATS[args.arch]} (found {host_fmt})")
-    check_imports(report, "talvo-host.exe", host_imports)
+    for name, program in zip(PROGRAMS, programs):
+        program_fmt, _, program_imports, _ = parse_private_headers(run([args.objdump, "-p", program]))
+        report.check(program_fmt == FORMATS[args.arch], f"{name} is {FORMATS[args.arch]} (found {program_fmt})")
+        check_imports(report, name, program_imports)
 
     if report.failures:
         print(f"{len(report.failures)} check(s) failed")

@@ -21,8 +21,8 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "testing"))
 from compare_outputs import first_difference, report  # noqa: E402
+from wine import SKIP, ready_wine, wait_for_wineserver, wine_environment  # noqa: E402
 
-SKIP = 77
 
 # Rule files by extension: CRLF and CR inside lines, blank lines, fields led
 # by separators (byte 4), exceptions, a "-" exception field, code page 1251
@@ -108,65 +108,6 @@ def write_rules(folder):
             f.write(content)
 
 
-def find_wine(given):
-    for candidate in ([given] if given else []) + ["/usr/lib/wine/wine64", shutil.which("wine64")]:
-        if candidate and os.access(candidate, os.X_OK):
-            return candidate
-    return None
-
-
-def wine_environment(prefix):
-    env = dict(os.environ)
-    env.update({
-        "WINEPREFIX": prefix,
-        "WINEDEBUG": "-all",
-        "WINEARCH": "win64",
-        # Console programs need no display; no gecko or mono installers.
-        "DISPLAY": "",
-        "WAYLAND_DISPLAY": "",
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
-    })
-    return env
-
-
-def prepare_prefix(wine, prefix):
-    """A ready wine prefix, made once and kept; None, or the reason why not."""
-    ready = os.path.join(prefix, ".talvo-ready")
-    making = os.path.join(prefix, ".talvo-making")
-    if os.path.isfile(ready):
-        return None
-    if os.path.isfile(making):
-        # Our own prefix, whose first start was interrupted.
-        shutil.rmtree(prefix)
-    elif os.path.isdir(prefix) and os.listdir(prefix):
-        return f"{prefix} exists and was not made by this test; it is left alone"
-    os.makedirs(prefix, exist_ok=True)
-    open(making, "w").close()
-    env = wine_environment(prefix)
-    try:
-        boot = subprocess.run([wine, "wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=300)
-        if boot.returncode != 0:
-            return f"wineboot -i failed ({boot.returncode}): {boot.stderr.decode(errors='replace')[-500:]}"
-        probe = subprocess.run([wine, "cmd", "/c", "echo", "talvo-wine-ok"], env=env,
-                               stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
-    except subprocess.TimeoutExpired as timeout:
-        return f"{' '.join(timeout.cmd[1:])} did not finish within {timeout.timeout:.0f} s"
-    if b"talvo-wine-ok" not in probe.stdout:
-        return f"wine64 cannot run a console program: {probe.stderr.decode(errors='replace')[-500:]}"
-    os.replace(making, ready)
-    return None
-
-
-def wait_for_wineserver(wine, prefix):
-    server = os.path.join(os.path.dirname(wine), "wineserver")
-    if os.access(server, os.X_OK):
-        try:
-            subprocess.run([server, "-w"], env=wine_environment(prefix), timeout=60)
-        except subprocess.TimeoutExpired:
-            pass  # it ends by itself once idle
-
-
 def run_host(argv, folder, stdin, env=None):
     result = subprocess.run(argv, cwd=folder, input=stdin, capture_output=True, env=env, timeout=120)
     return result.returncode, result.stdout, result.stderr
@@ -194,14 +135,9 @@ def main():
     if missing:
         print(f"SKIPPED: {', '.join(missing)} missing; run `make windows` first")
         return SKIP
-    wine = find_wine(args.wine)
+    wine, reason = ready_wine(args.wine, args.prefix)
     if wine is None:
-        print("SKIPPED: wine64 not found (neither /usr/lib/wine/wine64 nor on PATH); "
-              "run scripts/install-deps.sh")
-        return SKIP
-    reason = prepare_prefix(wine, os.path.abspath(args.prefix))
-    if reason:
-        print(f"SKIPPED: wine64 cannot start, so the Windows build was not run: {reason}")
+        print(f"SKIPPED: {reason}")
         return SKIP
 
     sent = calls()

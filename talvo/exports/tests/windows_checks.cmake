@@ -22,10 +22,11 @@ foreach(arch IN ITEMS win32 win64)
   set_tests_properties(talvo_windows_pe_${arch} PROPERTIES SKIP_RETURN_CODE 77 LABELS windows)
 endforeach()
 
-# The wine prefix takes a few seconds to make; it is kept beside the test.
+# The wine prefix takes a few seconds to make; it is kept in the build folder
+# and shared with the other tests under wine.
 add_test(NAME talvo_windows_wine64_matches_linux
          COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/compare_wine.py
                  --linux-host $<TARGET_FILE:talvo-host> --linux-library $<TARGET_FILE:talvo>
-                 --dist ${talvo_dist}/win64 --prefix ${CMAKE_CURRENT_BINARY_DIR}/wineprefix)
+                 --dist ${talvo_dist}/win64 --prefix ${PROJECT_BINARY_DIR}/wineprefix)
 set_tests_properties(talvo_windows_wine64_matches_linux PROPERTIES
-                     SKIP_RETURN_CODE 77 TIMEOUT 600 RESOURCE_LOCK talvo_wineprefix LABELS windows)
+                     SKIP_RETURN_CODE 77 TIMEOUT 600 RESOURCE_LOCK wineprefix LABELS windows)
