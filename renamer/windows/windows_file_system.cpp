@@ -161,6 +161,31 @@ bool WindowsFileSystem::NameTaken(const std::string& oldName, const std::string&
     return false;
 }
 
+int WindowsFileSystem::FolderWriteError(const std::string& folder) {
+    const std::wstring wide = WideFromUtf8(folder.empty() ? "." : folder);
+    if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return ErrnoFromWindowsError(GetLastError());
+    wchar_t root[MAX_PATH + 1] = {};
+    DWORD flags = 0;
+    if (GetVolumePathNameW(wide.c_str(), root, MAX_PATH + 1) &&
+        GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+        (flags & FILE_READ_ONLY_VOLUME) != 0) {
+        return EROFS;
+    }
+    return 0;
+}
+
+std::vector<std::string> WindowsFileSystem::EntryNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    const FindHandle entries = FindEntries(WideFromUtf8(folder.empty() ? "." : folder), found);
+    if (!entries) return names;
+    do {
+        const std::wstring_view name(found.cFileName);
+        if (name != L"." && name != L"..") names.push_back(Utf8FromWide(name));
+    } while (FindNextFileW(entries.get(), &found));
+    return names;
+}
+
 std::string WindowsFileSystem::ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -37,6 +37,11 @@ public:
     int LastRenameError() const override { return m_lastRenameError; }
     bool NameTaken(const std::string& oldName, const std::string& newName) override;
 
+    // A folder on a read-only volume (a CD, a write-protected card) gives
+    // EROFS; Windows has no cheaper sure test of write rights than a write.
+    int FolderWriteError(const std::string& folder) override;
+    std::vector<std::string> EntryNames(const std::string& folder) override;
+
     // The folder of the running .exe; empty when it cannot be found.
     std::string ProgramFolder() override;
 
