@@ -26,11 +26,13 @@ struct Placement {
     bool measure;
 };
 
-// By the window's Control order: the tab order, then the frames.
-constexpr std::array<Placement, 15> kDesign = {{
+// By the window's Control order: the tab order, then the status line and
+// the frames.
+constexpr std::array<Placement, 17> kDesign = {{
     {240, 240, 2535, 315, -1, false},     // Drive1
     {240, 720, 2535, 3240, -1, false},    // Dir1
     {3000, 240, 1575, 495, -1, true},     // Command1
+    {240, 4260, 1215, 375, -1, true},     // Command3, beside "about" under the folder list
     {240, 150, 1095, 375, 0, true},       // blankopt 0
     {240, 510, 1095, 375, 0, true},       // blankopt 1
     {240, 150, 1215, 375, 1, true},       // fnamopt 0
@@ -40,7 +42,8 @@ constexpr std::array<Placement, 15> kDesign = {{
     {3240, 3720, 1455, 255, -1, true},    // capsubcheck
     {3000, 4080, 1575, 255, -1, true},    // featcheck
     {3000, 4440, 1455, 255, -1, true},    // vscheck
-    {720, 4260, 1575, 375, -1, true},     // Command2
+    {1560, 4260, 1215, 375, -1, true},    // Command2
+    {240, 4680, 4335, 255, -1, false},    // the status line
     {3000, 840, 1575, 975, -1, false},    // Frame1 0
     {3000, 1920, 1575, 975, -1, false},   // Frame1 1
 }};
@@ -52,10 +55,11 @@ struct ControlKind {
 };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-const std::array<ControlKind, 15> kKinds = {{
+const std::array<ControlKind, 17> kKinds = {{
     {WC_COMBOBOXW, L"", kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST},
     {WC_LISTBOXW, L"", kChild | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT},
     {WC_BUTTONW, L"RUN", kChild | WS_TABSTOP | BS_PUSHBUTTON},
+    {WC_BUTTONW, L"Preview", kChild | WS_TABSTOP | BS_PUSHBUTTON},
     {WC_BUTTONW, L"_ to blank", kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON},
     {WC_BUTTONW, L"blank to _", kChild | BS_AUTORADIOBUTTON},
     {WC_BUTTONW, L"Just mp3's", kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON},
@@ -66,6 +70,7 @@ const std::array<ControlKind, 15> kKinds = {{
     {WC_BUTTONW, L"Exclude \"feat.\"", kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
     {WC_BUTTONW, L"Exclude \"vs.\"", kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
     {WC_BUTTONW, L"about", kChild | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON},
+    {WC_STATICW, L"", kChild | SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS},
     {WC_BUTTONW, L"", kChild | BS_GROUPBOX},
     {WC_BUTTONW, L"", kChild | BS_GROUPBOX},
 }};
@@ -214,6 +219,102 @@ private:
     bool m_cancelled = false;
 };
 
+// The modal box "Preview": the summary over a list of the planned renames,
+// and OK. The window stays disabled while it shows.
+class PreviewBox {
+public:
+    PreviewBox(HWND owner, HINSTANCE instance, const std::string& summary, const std::vector<std::string>& lines)
+        : m_owner(owner), m_instance(instance), m_summary(summary), m_lines(lines) {}
+
+    void Run() {
+        static const ATOM registered = [this] {
+            WNDCLASSW boxClass{};
+            boxClass.lpfnWndProc = BoxProc;
+            boxClass.hInstance = m_instance;
+            boxClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            boxClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+            boxClass.lpszClassName = L"NomvaryPreview";
+            return RegisterClassW(&boxClass);
+        }();
+        (void)registered;
+        const UINT dpi = WindowDpi(m_owner);
+        const auto px = [dpi](int pixelsAt96) { return MulDiv(pixelsAt96, static_cast<int>(dpi), kDesignDpi); };
+        const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        RECT frame{0, 0, px(480), px(320)};
+        AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+        RECT owner{};
+        GetWindowRect(m_owner, &owner);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        m_box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"NomvaryPreview", L"Preview", style,
+                                (owner.left + owner.right - width) / 2, (owner.top + owner.bottom - height) / 2,
+                                width, height, m_owner, nullptr, m_instance, nullptr);
+        if (m_box == nullptr) return;
+        SetWindowLongPtrW(m_box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        const HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_owner, WM_GETFONT, 0, 0));
+        HWND label = CreateWindowExW(0, WC_STATICW, Wide(m_summary).c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
+                                     px(8), px(8), px(464), px(36), m_box, nullptr, m_instance, nullptr);
+        HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
+                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
+                                        LBS_NOSEL,
+                                    px(8), px(48), px(464), px(224), m_box, nullptr, m_instance, nullptr);
+        HWND ok = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                                  px(392), px(282), px(80), px(28), m_box,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), m_instance, nullptr);
+        for (HWND control : {label, list, ok}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        HDC dc = GetDC(list);
+        const HGDIOBJ old = SelectObject(dc, font);
+        int widest = 0;
+        for (const std::string& line : m_lines) {
+            const std::wstring text = Wide(line);
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            widest = std::max(widest, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + px(8)), 0);
+
+        EnableWindow(m_owner, FALSE);
+        ShowWindow(m_box, SW_SHOW);
+        SetFocus(ok);
+        MSG message;
+        while (!m_done) {
+            const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+            if (got <= 0) {
+                // The program ends: the loop that ends it must still see it.
+                if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+                break;
+            }
+            if (!IsDialogMessageW(m_box, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        EnableWindow(m_owner, TRUE);
+        DestroyWindow(m_box);
+        SetActiveWindow(m_owner);
+    }
+
+private:
+    static LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PreviewBox*>(GetWindowLongPtrW(box, GWLP_USERDATA));
+        if (self != nullptr && ((message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) ||
+                                message == WM_CLOSE)) {
+            self->m_done = true;
+            return 0;
+        }
+        return DefWindowProcW(box, message, wParam, lParam);
+    }
+
+    HWND m_owner;
+    HINSTANCE m_instance;
+    const std::string& m_summary;
+    const std::vector<std::string>& m_lines;
+    HWND m_box = nullptr;
+    bool m_done = false;
+};
+
 }  // namespace
 
 Win32Window::Win32Window(HINSTANCE instance, FileSystem& files, SettingsFile& settingsFile)
@@ -343,7 +444,7 @@ void Win32Window::Arrange() {
         SIZE text{};
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
         SelectObject(dc, old);
-        const bool button = k == kCommand1 || k == kCommand2;
+        const bool button = k == kCommand1 || k == kCommand2 || k == kCommand3;
         const int neededWidth = text.cx + (button ? px(12) : px(20));
         const int neededHeight = text.cy + px(button ? 6 : 2);
         growX = std::max(growX, neededWidth / (MulDiv(place.width, dpi, kTwipsPerInch) * 1.0));
@@ -407,6 +508,9 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_CLOSE:
+        // During a run the close waits for the run to stop after the file at
+        // hand; the run then closes the window itself.
+        if (!m_ended && !m_form.Form_QueryUnload()) return 0;
         if (!m_ended) m_form.Form_Unload();
         m_ended = true;
         PostQuitMessage(m_exitCode);
@@ -447,6 +551,7 @@ void Win32Window::OnCommand(int control, int notification) {
     switch (control) {
     case kCommand1: m_form.Command1_Click(); break;
     case kCommand2: m_form.Command2_Click(); break;
+    case kCommand3: m_form.Command3_Click(); break;
     case kCapcheck: m_form.capcheck_Click(); break;
     case kBlankopt0: m_form.blankopt_Click(0); break;
     case kBlankopt1: m_form.blankopt_Click(1); break;
@@ -624,6 +729,10 @@ bool Win32Window::IsEnabled(CheckBox box) { return IsWindowEnabled(BoxHandle(box
 
 void Win32Window::SetEnabled(CheckBox box, bool enabled) { EnableWindow(BoxHandle(box), enabled ? TRUE : FALSE); }
 
+// A text longer than the line loses its middle, where a path can best spare
+// it.
+void Win32Window::SetStatusText(const std::string& text) { SetWindowTextW(Item(kStatus), Wide(text).c_str()); }
+
 void Win32Window::ProcessPendingEvents() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -652,6 +761,10 @@ void Win32Window::EndProgram() {
     m_ended = true;
     ShowWindow(m_window, SW_HIDE);
     PostQuitMessage(0);
+}
+
+void Win32Window::ShowPreview(const std::string& summary, const std::vector<std::string>& lines) {
+    PreviewBox(m_window, m_instance, summary, lines).Run();
 }
 
 std::unique_ptr<RunProgress> Win32Window::StartProgress() {

@@ -21,9 +21,10 @@ namespace nomvary {
 // the controls and boxes onto Mainform and the interfaces and does nothing
 // of its own. Controls carry their tab index as their control id plus
 // kFirstControlId: Drive1 (a drop-down list), Dir1 (a list box holding the
-// folder chain and the open folder's subfolders), Command1, blankopt 0 and
-// 1, fnamopt 0 and 1, autorunbox, capcheck, capsubcheck, featcheck, vscheck,
-// Command2, then the frames Frame1 0 and 1.
+// folder chain and the open folder's subfolders), Command1 ("RUN"),
+// Command3 ("Preview"), blankopt 0 and 1, fnamopt 0 and 1, autorunbox,
+// capcheck, capsubcheck, featcheck, vscheck, Command2 ("about"), then the
+// status line and the frames Frame1 0 and 1.
 //
 // Create() makes the window and its controls with their designed values
 // and runs form_load; Show() shows it. `files` and `settingsFile` must
@@ -57,18 +58,20 @@ public:
     void SetChecked(CheckBox box, bool checked) override;
     bool IsEnabled(CheckBox box) override;
     void SetEnabled(CheckBox box, bool enabled) override;
+    void SetStatusText(const std::string& text) override;
 
     // Dialogs
     void ProcessPendingEvents() override;
     bool AskYesNo(const std::string& text, const std::string& title) override;
     void ShowMessage(const std::string& text, const std::string& title) override;
+    void ShowPreview(const std::string& summary, const std::vector<std::string>& lines) override;
     void EndProgram() override;
     std::unique_ptr<RunProgress> StartProgress() override;
 
 private:
     enum Control {
-        kDrive1, kDir1, kCommand1, kBlankopt0, kBlankopt1, kFnamopt0, kFnamopt1, kAutorunbox, kCapcheck,
-        kCapsubcheck, kFeatcheck, kVscheck, kCommand2, kFrame1_0, kFrame1_1, kControlCount
+        kDrive1, kDir1, kCommand1, kCommand3, kBlankopt0, kBlankopt1, kFnamopt0, kFnamopt1, kAutorunbox,
+        kCapcheck, kCapsubcheck, kFeatcheck, kVscheck, kCommand2, kStatus, kFrame1_0, kFrame1_1, kControlCount
     };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
