@@ -68,16 +68,17 @@ void Say(const std::string& key, const std::string& value) {
     std::fflush(stdout);
 }
 
-// The window's client area as a 24-bit BMP.
+// The window with its frame and title, as the screen shows it, as a 24-bit
+// BMP.
 void Picture(HWND window, const std::wstring& path) {
-    RECT client{};
-    GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
-    HDC windowDc = GetDC(window);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    HDC windowDc = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(windowDc);
     HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
     const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, windowDc, frame.left, frame.top, SRCCOPY);
     SelectObject(memory, old);
     BITMAPINFOHEADER info{sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const int stride = (width * 3 + 3) & ~3;
@@ -85,7 +86,7 @@ void Picture(HWND window, const std::wstring& path) {
     GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(window, windowDc);
+    ReleaseDC(nullptr, windowDc);
     BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(info) + pixels.size()), 0, 0,
                           sizeof(BITMAPFILEHEADER) + sizeof(info)};
     std::ofstream out(std::filesystem::path(path), std::ios::binary);

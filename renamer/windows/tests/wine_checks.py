@@ -68,7 +68,10 @@ def folder_state(path):
 
 def run(argv, cwd, env=None):
     result = subprocess.run(argv, cwd=cwd, capture_output=True, env=env, timeout=120, stdin=subprocess.DEVNULL)
-    return result.returncode, result.stdout, result.stderr
+    # Lines wine itself writes (on a drive it cannot read the label of, say)
+    # are no output of the program.
+    err = b"".join(line for line in result.stderr.splitlines(keepends=True) if not line.startswith(b"wine: "))
+    return result.returncode, result.stdout, err
 
 
 def check_platform(args, wine, env, failures):
