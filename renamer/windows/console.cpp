@@ -1,6 +1,7 @@
 #include "console.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <algorithm>
@@ -35,7 +36,7 @@ int Write(DWORD which, std::string_view text) {
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
         if (!WriteFile(handle, text.data() + done, want, &put, nullptr) || put == 0) {
             const DWORD error = GetLastError();
-            return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE ? EPIPE
+            return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE          ? EPIPE
                    : error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
                                                                                  : EIO;
         }

@@ -27,8 +27,8 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
 
 // Opens a listing of every entry of `folder`; null when it cannot be read.
 FindHandle FindEntries(const std::wstring& folder, WIN32_FIND_DATAW& found) {
-    HANDLE handle = FindFirstFileExW(Join(folder, L"*").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE handle = FindFirstFileExW(Join(folder, L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
     return FindHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
@@ -43,8 +43,8 @@ bool IsBareName(const std::wstring& name) {
 
 // Names equal as Windows file systems compare them.
 bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -53,25 +53,35 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 int ErrnoFromWindowsError(unsigned long error) {
     switch (error) {
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return EEXIST;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_NOT_READY: return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return EACCES;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME: return EINVAL;
-    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
-    case ERROR_DIRECTORY: return ENOTDIR;
-    case ERROR_NOT_SAME_DEVICE: return EXDEV;
-    case ERROR_WRITE_PROTECT: return EROFS;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-    default: return EIO;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return EEXIST;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_NOT_READY:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EACCES;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+            return EINVAL;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
+        case ERROR_DIRECTORY:
+            return ENOTDIR;
+        case ERROR_NOT_SAME_DEVICE:
+            return EXDEV;
+        case ERROR_WRITE_PROTECT:
+            return EROFS;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        default:
+            return EIO;
     }
 }
 

@@ -35,8 +35,8 @@ std::string RecordTextFromUtf8(const std::string& text, unsigned codePage) {
     const bool unicodePage = codePage == CP_UTF8 || codePage == CP_UTF7;
     BOOL* lostFlag = unicodePage ? nullptr : &lost;
     const DWORD flags = unicodePage ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int size = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, lostFlag);
+    const int size =
+        WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, lostFlag);
     if (size <= 0 || lost) return text;
     std::string out(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), out.data(), size, nullptr,

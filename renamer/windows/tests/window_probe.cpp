@@ -10,6 +10,7 @@
 // Every step waits at most 20 s. Exit status 0 when the program ended by
 // itself afterwards (its exit code is printed too), 1 otherwise.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <cstdio>

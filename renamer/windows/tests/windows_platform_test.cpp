@@ -21,7 +21,8 @@ using testkit::TempFolder;
 
 std::vector<std::string> ListAll(WindowsFileSystem& files, const std::string& folderAndPattern) {
     std::vector<std::string> names;
-    for (std::string name = files.ListMatchingNames(folderAndPattern); !name.empty(); name = files.ListMatchingNames()) {
+    for (std::string name = files.ListMatchingNames(folderAndPattern); !name.empty();
+         name = files.ListMatchingNames()) {
         names.push_back(name);
     }
     return names;
@@ -37,13 +38,17 @@ TEST(WideTextTest, NamesRoundTrip) {
         {L"\u043f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440.mp3", "привет мир.mp3"},
         {L"caf\u00e9", "caf\xc3\xa9"},
         {L"\U0001F600", "\xf0\x9f\x98\x80"},
-        {lone, "a\xed\xa0\x80" "b"},
+        {lone,
+         "a\xed\xa0\x80"
+         "b"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(Utf8FromWide(row.wide), row.utf8) << row.utf8;
         EXPECT_EQ(WideFromUtf8(row.utf8), row.wide) << row.utf8;
     }
-    EXPECT_EQ(WideFromUtf8("a\xff" "b"), L"a\uFFFDb");
+    EXPECT_EQ(WideFromUtf8("a\xff"
+                           "b"),
+              L"a\uFFFDb");
 }
 
 TEST(RecordTextTest, AnsiWhereEveryCharacterFitsUtf8Otherwise) {
@@ -93,12 +98,8 @@ TEST(WindowsFileSystemTest, RenamesNeverReplaceAndCompareWithoutCase) {
         const char* to;
         int error;
     } rows[] = {
-        {"a.mp3", "b.mp3", EEXIST},
-        {"a.mp3", "B.MP3", EEXIST},
-        {"a.mp3", "sub\\x.mp3", EINVAL},
-        {"missing.mp3", "m.mp3", ENOENT},
-        {"a.mp3", "A.mp3", 0},
-        {"c.mp3", "Привет.mp3", 0},
+        {"a.mp3", "b.mp3", EEXIST},       {"a.mp3", "B.MP3", EEXIST}, {"a.mp3", "sub\\x.mp3", EINVAL},
+        {"missing.mp3", "m.mp3", ENOENT}, {"a.mp3", "A.mp3", 0},      {"c.mp3", "Привет.mp3", 0},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(files.RenameFile(row.from, row.to), row.error == 0) << row.to;
@@ -112,7 +113,8 @@ TEST(WindowsFileSystemTest, RenamesNeverReplaceAndCompareWithoutCase) {
 
 TEST(WindowsFileSystemTest, FoldersAndDrives) {
     TempFolder temp("nomvary-windows");
-    for (const char* name : {"b", "A", "c\xc3\xa9", ".hidden"}) std::filesystem::create_directory(temp.Path() / PathOf(name));
+    for (const char* name : {"b", "A", "c\xc3\xa9", ".hidden"})
+        std::filesystem::create_directory(temp.Path() / PathOf(name));
     temp.Write("file", "x");
     WindowsFileSystem files;
     const std::string folder = BytesOf(temp.Path());
@@ -133,7 +135,8 @@ TEST(WindowsFileSystemTest, FoldersAndDrives) {
         // The first two characters designate the drive: "c:" or "c: [LABEL]".
         ASSERT_GE(drive.text.size(), 2u);
         EXPECT_TRUE(drive.text[0] >= 'a' && drive.text[0] <= 'z' && drive.text[1] == ':') << drive.text;
-        EXPECT_TRUE(drive.text.size() == 2 || (drive.text.substr(2, 2) == " [" && drive.text.back() == ']')) << drive.text;
+        EXPECT_TRUE(drive.text.size() == 2 || (drive.text.substr(2, 2) == " [" && drive.text.back() == ']'))
+            << drive.text;
         EXPECT_EQ(drive.root, std::string(1, static_cast<char>(drive.text[0] - 32)) + ":\\");
     }
     wchar_t exe[MAX_PATH];

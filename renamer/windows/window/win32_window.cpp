@@ -29,23 +29,23 @@ struct Placement {
 // By the window's Control order: the tab order, then the status line and
 // the frames.
 constexpr std::array<Placement, 17> kDesign = {{
-    {240, 240, 2535, 315, -1, false},     // Drive1
-    {240, 720, 2535, 3240, -1, false},    // Dir1
-    {3000, 240, 1575, 495, -1, true},     // Command1
-    {240, 4260, 1215, 375, -1, true},     // Command3, beside "about" under the folder list
-    {240, 150, 1095, 375, 0, true},       // blankopt 0
-    {240, 510, 1095, 375, 0, true},       // blankopt 1
-    {240, 150, 1215, 375, 1, true},       // fnamopt 0
-    {240, 510, 1095, 375, 1, true},       // fnamopt 1
-    {3000, 3120, 1575, 255, -1, true},    // autorunbox
-    {3000, 3480, 1575, 255, -1, true},    // capcheck
-    {3240, 3720, 1455, 255, -1, true},    // capsubcheck
-    {3000, 4080, 1575, 255, -1, true},    // featcheck
-    {3000, 4440, 1455, 255, -1, true},    // vscheck
-    {1560, 4260, 1215, 375, -1, true},    // Command2
-    {240, 4680, 4335, 255, -1, false},    // the status line
-    {3000, 840, 1575, 975, -1, false},    // Frame1 0
-    {3000, 1920, 1575, 975, -1, false},   // Frame1 1
+    {240, 240, 2535, 315, -1, false},    // Drive1
+    {240, 720, 2535, 3240, -1, false},   // Dir1
+    {3000, 240, 1575, 495, -1, true},    // Command1
+    {240, 4260, 1215, 375, -1, true},    // Command3, beside "about" under the folder list
+    {240, 150, 1095, 375, 0, true},      // blankopt 0
+    {240, 510, 1095, 375, 0, true},      // blankopt 1
+    {240, 150, 1215, 375, 1, true},      // fnamopt 0
+    {240, 510, 1095, 375, 1, true},      // fnamopt 1
+    {3000, 3120, 1575, 255, -1, true},   // autorunbox
+    {3000, 3480, 1575, 255, -1, true},   // capcheck
+    {3240, 3720, 1455, 255, -1, true},   // capsubcheck
+    {3000, 4080, 1575, 255, -1, true},   // featcheck
+    {3000, 4440, 1455, 255, -1, true},   // vscheck
+    {1560, 4260, 1215, 375, -1, true},   // Command2
+    {240, 4680, 4335, 255, -1, false},   // the status line
+    {3000, 840, 1575, 975, -1, false},   // Frame1 0
+    {3000, 1920, 1575, 975, -1, false},  // Frame1 1
 }};
 
 struct ControlKind {
@@ -127,8 +127,8 @@ UINT WindowDpi(HWND window) {
 
 HFONT MakeFont(const wchar_t* face, int hundredthsOfPoint, bool bold, UINT dpi) {
     return CreateFontW(-MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL,
-                       FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+                       FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, face);
 }
 
 // Shows nothing for the first half second of a run; then a small modal box
@@ -194,12 +194,12 @@ private:
         GetWindowRect(m_owner, &owner);
         const int width = client.right - client.left, height = client.bottom - client.top;
         m_box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"NomvaryProgress", L"Nomvary",
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                                (owner.left + owner.right - width) / 2, (owner.top + owner.bottom - height) / 2,
-                                width, height, m_owner, nullptr, m_instance, nullptr);
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, (owner.left + owner.right - width) / 2,
+                                (owner.top + owner.bottom - height) / 2, width, height, m_owner, nullptr, m_instance,
+                                nullptr);
         SetWindowLongPtrW(m_box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        m_label = CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_CENTER, px(8), px(16), px(224),
-                                  px(20), m_box, nullptr, m_instance, nullptr);
+        m_label = CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_CENTER, px(8), px(16), px(224), px(20),
+                                  m_box, nullptr, m_instance, nullptr);
         HWND cancel = CreateWindowExW(0, WC_BUTTONW, L"Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                       px(80), px(52), px(80), px(28), m_box,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDCANCEL)), m_instance, nullptr);
@@ -246,20 +246,20 @@ public:
         GetWindowRect(m_owner, &owner);
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
         m_box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"NomvaryPreview", L"Preview", style,
-                                (owner.left + owner.right - width) / 2, (owner.top + owner.bottom - height) / 2,
-                                width, height, m_owner, nullptr, m_instance, nullptr);
+                                (owner.left + owner.right - width) / 2, (owner.top + owner.bottom - height) / 2, width,
+                                height, m_owner, nullptr, m_instance, nullptr);
         if (m_box == nullptr) return;
         SetWindowLongPtrW(m_box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         const HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_owner, WM_GETFONT, 0, 0));
-        HWND label = CreateWindowExW(0, WC_STATICW, Wide(m_summary).c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX,
-                                     px(8), px(8), px(464), px(36), m_box, nullptr, m_instance, nullptr);
-        HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT |
-                                        LBS_NOSEL,
-                                    px(8), px(48), px(464), px(224), m_box, nullptr, m_instance, nullptr);
-        HWND ok = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                                  px(392), px(282), px(80), px(28), m_box,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), m_instance, nullptr);
+        HWND label = CreateWindowExW(0, WC_STATICW, Wide(m_summary).c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX, px(8),
+                                     px(8), px(464), px(36), m_box, nullptr, m_instance, nullptr);
+        HWND list = CreateWindowExW(
+            WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, px(8),
+            px(48), px(464), px(224), m_box, nullptr, m_instance, nullptr);
+        HWND ok = CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, px(392),
+                                  px(282), px(80), px(28), m_box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
+                                  m_instance, nullptr);
         for (HWND control : {label, list, ok}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         HDC dc = GetDC(list);
         const HGDIOBJ old = SelectObject(dc, font);
@@ -337,15 +337,15 @@ bool Win32Window::Create() {
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = m_instance;
     windowClass.hIcon = LoadIconW(m_instance, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(
+        m_instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) return false;
 
-    m_window = CreateWindowExW(0, kClassName, L"Nomvary", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 400, 400,
-                               nullptr, nullptr, m_instance, this);
+    m_window = CreateWindowExW(0, kClassName, L"Nomvary", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 400, 400, nullptr,
+                               nullptr, m_instance, this);
     if (m_window == nullptr) return false;
     CreateControls();
     ApplyFonts();
@@ -392,10 +392,9 @@ int Win32Window::RunMessageLoop() {
 void Win32Window::CreateControls() {
     for (int k = 0; k < kControlCount; ++k) {
         const ControlKind& kind = kKinds[static_cast<std::size_t>(k)];
-        m_controls[static_cast<std::size_t>(k)] =
-            CreateWindowExW(k == kDir1 ? WS_EX_CLIENTEDGE : 0, kind.windowClass, kind.caption, kind.style, 0, 0, 10,
-                            10, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + k)),
-                            m_instance, nullptr);
+        m_controls[static_cast<std::size_t>(k)] = CreateWindowExW(
+            k == kDir1 ? WS_EX_CLIENTEDGE : 0, kind.windowClass, kind.caption, kind.style, 0, 0, 10, 10, m_window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + k)), m_instance, nullptr);
     }
     // The frames lie under their option buttons and after every control in
     // the tab order.
@@ -484,80 +483,97 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND window, UINT message, WPARAM wPara
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND:
-        if (!m_ended) OnCommand(static_cast<int>(LOWORD(wParam)) - kFirstControlId, HIWORD(wParam));
-        return 0;
-    case WM_ACTIVATE:
-        // Only the first activation counts: the window becomes active again
-        // each time a message box closes, and the autorun must not start
-        // over. Posted, so the window is drawn before an autorun's box.
-        if (LOWORD(wParam) != WA_INACTIVE && !m_activated) {
-            m_activated = true;
-            PostMessageW(m_window, kActivateMessage, 0, 0);
+        case WM_COMMAND:
+            if (!m_ended) OnCommand(static_cast<int>(LOWORD(wParam)) - kFirstControlId, HIWORD(wParam));
+            return 0;
+        case WM_ACTIVATE:
+            // Only the first activation counts: the window becomes active again
+            // each time a message box closes, and the autorun must not start
+            // over. Posted, so the window is drawn before an autorun's box.
+            if (LOWORD(wParam) != WA_INACTIVE && !m_activated) {
+                m_activated = true;
+                PostMessageW(m_window, kActivateMessage, 0, 0);
+            }
+            break;
+        case kActivateMessage:
+            if (!m_ended) m_form.Form_Activate();
+            return 0;
+        case 0x02E0: {  // WM_DPICHANGED: the window moved to a screen of another DPI
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(m_window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            ApplyFonts();
+            Arrange();
+            return 0;
         }
-        break;
-    case kActivateMessage:
-        if (!m_ended) m_form.Form_Activate();
-        return 0;
-    case 0x02E0: {  // WM_DPICHANGED: the window moved to a screen of another DPI
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(m_window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyFonts();
-        Arrange();
-        return 0;
-    }
-    case WM_CLOSE:
-        // During a run the close waits for the run to stop after the file at
-        // hand; the run then closes the window itself.
-        if (!m_ended && !m_form.Form_QueryUnload()) return 0;
-        if (!m_ended) m_form.Form_Unload();
-        m_ended = true;
-        PostQuitMessage(m_exitCode);
-        ShowWindow(m_window, SW_HIDE);
-        return 0;
-    default:
-        break;
+        case WM_CLOSE:
+            // During a run the close waits for the run to stop after the file at
+            // hand; the run then closes the window itself.
+            if (!m_ended && !m_form.Form_QueryUnload()) return 0;
+            if (!m_ended) m_form.Form_Unload();
+            m_ended = true;
+            PostQuitMessage(m_exitCode);
+            ShowWindow(m_window, SW_HIDE);
+            return 0;
+        default:
+            break;
     }
     return DefWindowProcW(m_window, message, wParam, lParam);
 }
 
 void Win32Window::OnCommand(int control, int notification) {
     switch (control) {
-    case kDrive1:
-        if (notification == CBN_DROPDOWN) {
-            RefreshDrives();
-            ShowDrives();
-        } else if (notification == CBN_SELENDOK ||
-                   (notification == CBN_SELCHANGE && !SendMessageW(Item(kDrive1), CB_GETDROPPEDSTATE, 0, 0))) {
-            const LRESULT index = SendMessageW(Item(kDrive1), CB_GETCURSEL, 0, 0);
-            if (index < 0 || static_cast<std::size_t>(index) >= m_drives.size()) return;
-            const std::string& text = m_drives[static_cast<std::size_t>(index)].text;
-            if (text == m_currentDrive) return;
-            m_currentDrive = text;
-            m_form.Drive1_Change();
-        }
-        return;
-    case kDir1:
-        if (notification == LBN_SELCHANGE || notification == LBN_DBLCLK) {
-            ChooseFolderEntry(static_cast<int>(SendMessageW(Item(kDir1), LB_GETCURSEL, 0, 0)),
-                              notification == LBN_DBLCLK);
-        }
-        return;
-    default:
-        break;
+        case kDrive1:
+            if (notification == CBN_DROPDOWN) {
+                RefreshDrives();
+                ShowDrives();
+            } else if (notification == CBN_SELENDOK ||
+                       (notification == CBN_SELCHANGE && !SendMessageW(Item(kDrive1), CB_GETDROPPEDSTATE, 0, 0))) {
+                const LRESULT index = SendMessageW(Item(kDrive1), CB_GETCURSEL, 0, 0);
+                if (index < 0 || static_cast<std::size_t>(index) >= m_drives.size()) return;
+                const std::string& text = m_drives[static_cast<std::size_t>(index)].text;
+                if (text == m_currentDrive) return;
+                m_currentDrive = text;
+                m_form.Drive1_Change();
+            }
+            return;
+        case kDir1:
+            if (notification == LBN_SELCHANGE || notification == LBN_DBLCLK) {
+                ChooseFolderEntry(static_cast<int>(SendMessageW(Item(kDir1), LB_GETCURSEL, 0, 0)),
+                                  notification == LBN_DBLCLK);
+            }
+            return;
+        default:
+            break;
     }
     if (notification != BN_CLICKED) return;
     switch (control) {
-    case kCommand1: m_form.Command1_Click(); break;
-    case kCommand2: m_form.Command2_Click(); break;
-    case kCommand3: m_form.Command3_Click(); break;
-    case kCapcheck: m_form.capcheck_Click(); break;
-    case kBlankopt0: m_form.blankopt_Click(0); break;
-    case kBlankopt1: m_form.blankopt_Click(1); break;
-    case kFnamopt0: m_form.fnamopt_Click(0); break;
-    case kFnamopt1: m_form.fnamopt_Click(1); break;
-    default: break;
+        case kCommand1:
+            m_form.Command1_Click();
+            break;
+        case kCommand2:
+            m_form.Command2_Click();
+            break;
+        case kCommand3:
+            m_form.Command3_Click();
+            break;
+        case kCapcheck:
+            m_form.capcheck_Click();
+            break;
+        case kBlankopt0:
+            m_form.blankopt_Click(0);
+            break;
+        case kBlankopt1:
+            m_form.blankopt_Click(1);
+            break;
+        case kFnamopt0:
+            m_form.fnamopt_Click(0);
+            break;
+        case kFnamopt1:
+            m_form.fnamopt_Click(1);
+            break;
+        default:
+            break;
     }
 }
 
@@ -565,9 +581,9 @@ void Win32Window::RefreshDrives() {
     std::vector<Drive> drives = m_files.Drives();
     // A drive that went away stays listed while it is the current one, so the
     // list never shows a drive the program did not choose.
-    const bool hasCurrent = m_currentDrive.empty() ||
-                            std::any_of(drives.begin(), drives.end(),
-                                        [this](const Drive& drive) { return drive.text == m_currentDrive; });
+    const bool hasCurrent =
+        m_currentDrive.empty() ||
+        std::any_of(drives.begin(), drives.end(), [this](const Drive& drive) { return drive.text == m_currentDrive; });
     if (!hasCurrent) {
         for (const Drive& drive : m_drives) {
             if (drive.text == m_currentDrive) drives.push_back(drive);
@@ -656,11 +672,16 @@ void Win32Window::ShowTitle() { SetWindowTextW(m_window, Wide("Nomvary - " + m_p
 
 HWND Win32Window::BoxHandle(CheckBox box) const {
     switch (box) {
-    case CheckBox::autorunbox: return Item(kAutorunbox);
-    case CheckBox::capcheck: return Item(kCapcheck);
-    case CheckBox::capsubcheck: return Item(kCapsubcheck);
-    case CheckBox::featcheck: return Item(kFeatcheck);
-    case CheckBox::vscheck: return Item(kVscheck);
+        case CheckBox::autorunbox:
+            return Item(kAutorunbox);
+        case CheckBox::capcheck:
+            return Item(kCapcheck);
+        case CheckBox::capsubcheck:
+            return Item(kCapsubcheck);
+        case CheckBox::featcheck:
+            return Item(kFeatcheck);
+        case CheckBox::vscheck:
+            return Item(kVscheck);
     }
     return Item(kAutorunbox);
 }

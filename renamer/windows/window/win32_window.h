@@ -70,8 +70,24 @@ public:
 
 private:
     enum Control {
-        kDrive1, kDir1, kCommand1, kCommand3, kBlankopt0, kBlankopt1, kFnamopt0, kFnamopt1, kAutorunbox,
-        kCapcheck, kCapsubcheck, kFeatcheck, kVscheck, kCommand2, kStatus, kFrame1_0, kFrame1_1, kControlCount
+        kDrive1,
+        kDir1,
+        kCommand1,
+        kCommand3,
+        kBlankopt0,
+        kBlankopt1,
+        kFnamopt0,
+        kFnamopt1,
+        kAutorunbox,
+        kCapcheck,
+        kCapsubcheck,
+        kFeatcheck,
+        kVscheck,
+        kCommand2,
+        kStatus,
+        kFrame1_0,
+        kFrame1_1,
+        kControlCount
     };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
