@@ -396,6 +396,7 @@ void Win32Window::CreateControls() {
             k == kDir1 ? WS_EX_CLIENTEDGE : 0, kind.windowClass, kind.caption, kind.style, 0, 0, 10, 10, m_window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + k)), m_instance, nullptr);
     }
+    SetWindowSubclass(Item(kDir1), FolderListProc, 0, reinterpret_cast<DWORD_PTR>(this));
     // The frames lie under their option buttons and after every control in
     // the tab order.
     for (Control frame : {kFrame1_0, kFrame1_1}) {
@@ -479,6 +480,24 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND window, UINT message, WPARAM wPara
     auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr || self->m_window != window) return DefWindowProcW(window, message, wParam, lParam);
     return self->Handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32Window::FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR window) {
+    auto* self = reinterpret_cast<Win32Window*>(window);
+    if (message == WM_GETDLGCODE && lParam != 0) {
+        const auto* pending = reinterpret_cast<const MSG*>(lParam);
+        if (pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+            return DefSubclassProc(list, message, wParam, lParam) | DLGC_WANTMESSAGE;
+        }
+    }
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        if (!self->m_ended) {
+            self->ChooseFolderEntry(static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)), true);
+        }
+        return 0;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
 }
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -91,6 +91,9 @@ private:
     };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Enter in the folder list opens the chosen folder, as a double click does.
+    static LRESULT CALLBACK FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR window);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int control, int notification);
     void CreateControls();
