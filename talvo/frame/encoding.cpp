@@ -6,10 +6,8 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "talvo/tools/byte_scan.h"
 #include "talvo/tools/tools.h"
 
 namespace talvo {
@@ -121,37 +119,9 @@ char32_t ReadUtf8Checked(std::string_view bytes, std::size_t& position, bool& va
 }
 
 // The position of the first byte above 127 at or after `position`, or the
-// size. Runs of ASCII, the bulk of most texts, go eight bytes at a time.
+// size.
 std::size_t SkipAscii(std::string_view bytes, std::size_t position) noexcept {
-#if defined(__SSE2__)
-    const auto highBits = [&](std::size_t at) {
-        return static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at))));
-    };
-    if (bytes.size() - position >= 16) {
-        for (; bytes.size() - position >= 16; position += 16) {
-            if (const unsigned high = highBits(position); high != 0) {
-                return position + static_cast<std::size_t>(std::countr_zero(high));
-            }
-        }
-        // The last block, overlapping what was looked at already.
-        const std::size_t last = bytes.size() - 16;
-        const unsigned high = highBits(last) >> (position - last);
-        return high != 0 ? position + static_cast<std::size_t>(std::countr_zero(high)) : bytes.size();
-    }
-#endif
-    while (bytes.size() - position >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + position, 8);
-        if ((word & 0x8080808080808080ULL) != 0) {
-            break;
-        }
-        position += 8;
-    }
-    while (position < bytes.size() && (static_cast<unsigned char>(bytes[position]) & 0x80) == 0) {
-        ++position;
-    }
-    return position;
+    return position + Tools::FirstPlace(bytes.data() + position, bytes.size() - position, Tools::HighByte{});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "talvo/frame/encoding.h"
 #include "talvo/host/dynamic_library.h"
 #include "talvo/rules/rule_filter.h"
+#include "talvo/tools/wildcards.h"
 
 namespace talvo_host {
 namespace {
@@ -81,7 +82,7 @@ std::string Shown(const std::string& text) {
 
 bool HasWildcard(const char* word) {
     for (; *word != '\0'; ++word) {
-        if (*word == '*' || *word == '?') {
+        if (*word == Tools::kAnyRun || *word == Tools::kAnyOne) {
             return true;
         }
     }

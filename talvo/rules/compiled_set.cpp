@@ -10,12 +10,13 @@
 #include "talvo/rules/rule_store.h"
 #include "talvo/rules/unit_matching.h"
 #include "talvo/tools/tools.h"
+#include "talvo/tools/wildcards.h"
 
 namespace talvo {
 namespace {
 
-constexpr char kAnyRun = '*';
-constexpr char kAnyByte = '?';
+using Tools::kAnyOne;
+using Tools::kAnyRun;
 constexpr char kBlank = ' ';
 
 constexpr std::size_t kLiteralLimit = LiteralPrefilter::kLongest;
@@ -44,7 +45,7 @@ std::array<unsigned char, 256> BuildWorth() {
         return (folded >= 'A' && folded <= 'Z') || folded >= 0xC0 ? 2 : 3;
     };
     for (std::size_t byte = 0; byte < worth.size(); ++byte) {
-        worth[byte] = byte == kAnyRun || byte == kAnyByte ? 0 : weigh(Tools::ToUpperChars[byte]);
+        worth[byte] = byte == static_cast<unsigned char>(kAnyRun) || byte == static_cast<unsigned char>(kAnyOne) ? 0 : weigh(Tools::ToUpperChars[byte]);
     }
     return worth;
 }

@@ -10,10 +10,8 @@
 
 #include "talvo/frame/encoding.h"
 #include "talvo/rules/rule_store.h"
+#include "talvo/tools/byte_scan.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace talvo {
 namespace {
@@ -166,25 +164,7 @@ private:
 // How many of the first `limit` bytes come before one the cutter must look
 // at: a CR, a LF or a Ctrl-Z.
 std::size_t PlainRun(const char* bytes, std::size_t limit) {
-    std::size_t run = 0;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i end = _mm_set1_epi8(static_cast<char>(kEndOfFile));
-    for (; run + 16 <= limit; run += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + run));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)),
-                                          _mm_cmpeq_epi8(block, end));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        if (mask != 0) {
-            return run + static_cast<std::size_t>(std::countr_zero(mask));
-        }
-    }
-#endif
-    while (run < limit && bytes[run] != '\r' && bytes[run] != '\n' && bytes[run] != static_cast<char>(kEndOfFile)) {
-        ++run;
-    }
-    return run;
+    return Tools::FirstPlace(bytes, limit, Tools::AnyOfThree('\r', '\n', static_cast<char>(kEndOfFile)));
 }
 
 // Gives the cutter a character; at the Ctrl-Z that ends the file answers

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "talvo/tools/tools.h"
+#include "talvo/tools/wild_match.h"
 
 namespace {
 
@@ -95,6 +96,12 @@ std::string Upper(std::string text) {
     return text;
 }
 
+std::u32string Widened(const std::string& bytes) {
+    std::u32string units;
+    for (const char byte : bytes) units += static_cast<char32_t>(static_cast<unsigned char>(byte));
+    return units;
+}
+
 TEST(Matching, AgreesWithFullBacktrackingOnRandomMasks) {
     std::mt19937 random(20240607);
     // Short texts reach every branch; long ones the many-places-at-once search.
@@ -115,6 +122,15 @@ TEST(Matching, AgreesWithFullBacktrackingOnRandomMasks) {
         }
         ASSERT_EQ(Talvo_TestWildStr(text, mask), Reference(text, mask)) << text << " ~ " << mask;
         ASSERT_EQ(Talvo_TestWildText(text, mask), Reference(Upper(text), Upper(mask))) << text << " ~ " << mask;
+        // The same characters as 32-bit units, on either side or both: the
+        // wide path answers as the byte path does.
+        const std::u32string wideText = Widened(text);
+        const std::u32string wideMask = Widened(mask);
+        const bool bytes = Talvo_TestWildText(text, mask);
+        ASSERT_EQ(Tools::MatchWild<Tools::BlindCase>(std::u32string_view(wideText), std::u32string_view(wideMask)),
+                  bytes) << text << " ~ " << mask;
+        ASSERT_EQ(Tools::MatchWild<Tools::BlindCase>(std::u32string_view(wideText), std::string_view(mask)), bytes);
+        ASSERT_EQ(Tools::MatchWild<Tools::BlindCase>(std::string_view(text), std::u32string_view(wideMask)), bytes);
     }
 }
 

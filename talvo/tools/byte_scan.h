@@ -1,0 +1,98 @@
+#pragma once
+
+// The one byte scanner: the first place of a run of bytes that passes a test,
+// sixteen places at a time with SSE2 (the baseline of every x86 build that
+// has it), one at a time otherwise and for the last places. The tests below
+// are all there is; each gives the same answer for a place both ways.
+
+#include <bit>
+#include <cstddef>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace Tools {
+
+// The first of `places` places from `data` on that `test` accepts, or
+// `places` when none does. Reads data[at + test.Reach()] at most for each
+// place `at`, so the caller keeps that much readable past the last place.
+template <typename Test>
+std::size_t FirstPlace(const char* data, std::size_t places, const Test& test) noexcept {
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    for (; places - at >= 16; at += 16) {
+        if (const unsigned hits = test.Block(data + at); hits != 0) {
+            return at + static_cast<std::size_t>(std::countr_zero(hits));
+        }
+    }
+#endif
+    for (; at < places; ++at) {
+        if (test.One(data + at)) {
+            return at;
+        }
+    }
+    return places;
+}
+
+// A byte that is one of three (repeat one to test for fewer).
+class AnyOfThree {
+public:
+    AnyOfThree(char a, char b, char c) noexcept : m_a(a), m_b(b), m_c(c) {}
+    bool One(const char* at) const noexcept { return *at == m_a || *at == m_b || *at == m_c; }
+#if defined(__SSE2__)
+    unsigned Block(const char* at) const noexcept {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_a)),
+                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_b))),
+                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_c)));
+        return static_cast<unsigned>(_mm_movemask_epi8(hits));
+    }
+#endif
+
+private:
+    char m_a, m_b, m_c;
+};
+
+// A byte above 127.
+struct HighByte {
+    bool One(const char* at) const noexcept { return (static_cast<unsigned char>(*at) & 0x80) != 0; }
+#if defined(__SSE2__)
+    unsigned Block(const char* at) const noexcept {
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at))));
+    }
+#endif
+};
+
+// Two bytes at fixed distances from the place, each one of a pair (a byte
+// and its case partner, or the byte twice).
+class TwoAnchors {
+public:
+    struct Anchor {
+        std::size_t offset;
+        char byte;
+        char partner;
+    };
+    TwoAnchors(Anchor one, Anchor two) noexcept : m_one(one), m_two(two) {}
+    bool One(const char* at) const noexcept { return Holds(at, m_one) && Holds(at, m_two); }
+#if defined(__SSE2__)
+    unsigned Block(const char* at) const noexcept {
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(Hits(at, m_one), Hits(at, m_two))));
+    }
+#endif
+
+private:
+    static bool Holds(const char* at, const Anchor& anchor) noexcept {
+        return at[anchor.offset] == anchor.byte || at[anchor.offset] == anchor.partner;
+    }
+#if defined(__SSE2__)
+    static __m128i Hits(const char* at, const Anchor& anchor) noexcept {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + anchor.offset));
+        return _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(anchor.byte)),
+                            _mm_cmpeq_epi8(bytes, _mm_set1_epi8(anchor.partner)));
+    }
+#endif
+    Anchor m_one, m_two;
+};
+
+}  // namespace Tools
