@@ -6,6 +6,7 @@
 #include <bit>
 #include <limits>
 #include <stdexcept>
+#include <type_traits>
 
 #include "talvo/rules/rule_store.h"
 #include "talvo/rules/unit_matching.h"
@@ -99,6 +100,25 @@ WordLength ConsiderRuns(const char* word, Literal& best) {
     return {static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(word)), stars};
 }
 
+// The run of fixed bytes a word starts with (before its first wildcard) and
+// the one it ends with (after its last), at most kLiteralLimit bytes of each
+// next to the text's start and end: a text the word matches starts (ends)
+// with them, folded.
+struct Anchored {
+    std::size_t length = 0;  // 0: none
+    const char* bytes = nullptr;
+};
+
+void ConsiderEnds(std::string_view word, Anchored& start, Anchored& end) {
+    const auto wildcard = [](char byte) { return byte == kAnyRun || byte == kAnyOne; };
+    std::size_t head = 0;
+    while (head < word.size() && head < kLiteralLimit && !wildcard(word[head])) ++head;
+    if (head > start.length) start = {head, word.data()};
+    std::size_t tail = 0;
+    while (tail < word.size() && tail < kLiteralLimit && !wildcard(word[word.size() - 1 - tail])) ++tail;
+    if (tail > end.length) end = {tail, word.data() + word.size() - tail};
+}
+
 // A word of a rule against a text, as TestRule matches it: a wide rule's
 // UTF-8 word character by character, any other case-blind through
 // ToUpperChars; a text of units character by character.
@@ -183,8 +203,11 @@ void CompiledSet::Append() {
     Literal best;
     EntryHead head;
     head.wide = record.wide;
+    Anchored start;
+    Anchored end;
     for (const TokenNode* word = record.words; word != nullptr; word = word->next) {
         const WordLength length = ConsiderRuns(word->text, best);
+        ConsiderEnds(std::string_view(word->text, length.length), start, end);
         if (length.length > UINT16_MAX) {
             throw std::length_error("prepared rule set: word too long");
         }
@@ -238,6 +261,16 @@ void CompiledSet::Append() {
     if (!canCatch) {
         return;
     }
+    // A run at the text's start or end is looked up once a text, a literal
+    // anywhere at every place of it: the anchored run is taken unless the
+    // free one is longer.
+    const Anchored& anchored = end.length > start.length ? end : start;
+    LiteralPrefilter* table = &m_literals;
+    if (!head.wide && anchored.length >= best.length && anchored.length > 0) {
+        best = {anchored.bytes, anchored.length, 0};
+        table = &anchored == &end ? &m_endLiterals : &m_startLiterals;
+        (&anchored == &end ? m_endLengths : m_startLengths) |= 1u << anchored.length;
+    }
     if (best.length == 0) {
         m_withoutLiteral.push_back(static_cast<std::uint32_t>(entry));
         return;
@@ -246,13 +279,27 @@ void CompiledSet::Append() {
     for (std::size_t i = 0; i < best.length; ++i) {
         folded[i] = Fold(best.bytes[i]);
     }
-    m_literals.Add(std::string_view(folded, best.length), static_cast<std::uint32_t>(entry));
+    table->Add(std::string_view(folded, best.length), static_cast<std::uint32_t>(entry));
 }
 
-void CompiledSet::Seal() { m_literals.Seal(); }
+void CompiledSet::Seal() {
+    m_literals.Seal();
+    m_startLiterals.Seal();
+    m_endLiterals.Seal();
+}
 
-template <typename Text>
-bool CompiledSet::Catches(std::size_t entry, Text text) const {
+bool CompiledSet::Catches(std::size_t entry, const Text& search) const {
+    if (m_heads[entry].wide && search.units != nullptr) [[unlikely]] {
+        return CatchesIn(entry, *search.units);
+    }
+    return CatchesIn(entry, search.bytes);
+}
+
+// The one test of an entry against a text: the length first, then every
+// word in order, then each exception group, which stops the entry when all
+// of its words match (and always when it has none).
+template <typename Chars>
+bool CompiledSet::CatchesIn(std::size_t entry, Chars text) const {
     // The length alone rules many texts out, and the first word most of the
     // rest, without a look at the record.
     const EntryHead& head = m_heads[entry];
@@ -289,15 +336,19 @@ bool CompiledSet::Catches(std::size_t entry, Text text) const {
 }
 
 std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, CompiledSearch how) const {
-    return Find(text, first, how);
+    return Find(Text{text, nullptr}, first, how);
 }
 
 std::int64_t CompiledSet::FindFirst(UnitView text, std::size_t first, CompiledSearch how) const {
-    return Find(text, first, how);
+    std::string bytes(text.size(), '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < kFirstWideUnit) bytes[i] = static_cast<char>(text[i]);
+    }
+    return Find(Text{bytes, &text}, first, how);
 }
 
-template <typename Text>
-std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how) const {
+std::int64_t CompiledSet::Find(const Text& search, std::size_t first, CompiledSearch how) const {
+    const std::string_view text = search.bytes;
     const std::size_t count = EntryCount();
     if (first >= count) {
         return -1;
@@ -307,7 +358,7 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
     }
     if (how == CompiledSearch::EveryEntry) {
         for (std::size_t entry = first; entry < count; ++entry) {
-            if (Catches(entry, text)) {
+            if (Catches(entry, search)) {
                 return static_cast<std::int64_t>(entry);
             }
         }
@@ -330,6 +381,31 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
         }
     };
     addList(m_withoutLiteral.data(), m_withoutLiteral.data() + m_withoutLiteral.size());
+    // The folded units of the text's start or end, `length` of them, as a
+    // literal's number; 0 when a unit reads as 0 (no literal holds it).
+    const auto key = [&text](std::size_t from, std::size_t length) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < length; ++i) {
+            const std::uint32_t folded = Tools::ToUpperChars[static_cast<unsigned char>(text[from + i])];
+            if (folded == 0) return std::uint32_t{0};
+            value |= folded << (8 * i);
+        }
+        return value;
+    };
+    for (std::size_t length = 1; length <= kLiteralLimit && length <= text.size(); ++length) {
+        if ((m_startLengths >> length) & 1) {
+            const std::uint32_t literal = m_startLiterals.Lookup(key(0, length));
+            if (literal != LiteralPrefilter::kNone) {
+                addList(m_startLiterals.ValuesBegin(literal), m_startLiterals.ValuesEnd(literal));
+            }
+        }
+        if ((m_endLengths >> length) & 1) {
+            const std::uint32_t literal = m_endLiterals.Lookup(key(text.size() - length, length));
+            if (literal != LiteralPrefilter::kNone) {
+                addList(m_endLiterals.ValuesBegin(literal), m_endLiterals.ValuesEnd(literal));
+            }
+        }
+    }
     if (m_literals.LiteralCount() > 0) {
         if (scratch.seen.size() < m_literals.LiteralCount()) {
             scratch.seen.resize(m_literals.LiteralCount(), 0);
@@ -348,7 +424,7 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
 
     if (scratch.lists.size() == 1) {
         for (const std::uint32_t* entry = scratch.lists[0].begin; entry != scratch.lists[0].end; ++entry) {
-            if (Catches(*entry, text)) {
+            if (Catches(*entry, search)) {
                 return *entry;
             }
         }
@@ -361,7 +437,7 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
         }
         std::sort(scratch.candidates.begin(), scratch.candidates.end());
         for (const std::uint32_t entry : scratch.candidates) {
-            if (Catches(entry, text)) {
+            if (Catches(entry, search)) {
                 return entry;
             }
         }
@@ -386,7 +462,7 @@ std::int64_t CompiledSet::Find(Text text, std::size_t first, CompiledSearch how)
         while (bits[word] != 0) {
             const std::size_t entry = word * 64 + static_cast<std::size_t>(std::countr_zero(bits[word]));
             bits[word] &= bits[word] - 1;
-            if (Catches(entry, text)) {
+            if (Catches(entry, search)) {
                 std::fill(bits.begin() + static_cast<std::ptrdiff_t>(word),
                           bits.begin() + static_cast<std::ptrdiff_t>(high) + 1, 0);
                 return static_cast<std::int64_t>(entry);

@@ -70,10 +70,19 @@ public:
     std::int64_t FindFirst(UnitView text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
 
 private:
-    template <typename Text>
-    std::int64_t Find(Text text, std::size_t first, CompiledSearch how) const;
-    template <typename Text>
-    bool Catches(std::size_t entry, Text text) const;
+    // A text as the search reads it: code page 1251 bytes, where each
+    // character the code page lacks stands as byte 0, which no word of a
+    // code page 1251 rule holds, so it agrees with '?' and '*' only, as the
+    // character does; and the characters themselves (null for a text of
+    // bytes), for the wide rules.
+    struct Text {
+        std::string_view bytes;
+        const UnitView* units;
+    };
+    std::int64_t Find(const Text& text, std::size_t first, CompiledSearch how) const;
+    bool Catches(std::size_t entry, const Text& text) const;
+    template <typename Chars>
+    bool CatchesIn(std::size_t entry, Chars text) const;
 
     const RuleRecord* const* m_set;
     // Per entry: its first word at hand (most candidates fail on it), and
@@ -101,7 +110,11 @@ private:
     };
     std::vector<Span> m_words;
 
-    LiteralPrefilter m_literals;                  // literal -> its entries
+    LiteralPrefilter m_literals;                  // literal anywhere in the text -> its entries
+    LiteralPrefilter m_startLiterals;             // literal the text starts with -> its entries
+    LiteralPrefilter m_endLiterals;               // literal the text ends with -> its entries
+    unsigned m_startLengths = 0;                  // bit n: a start literal of n bytes
+    unsigned m_endLengths = 0;
     std::vector<std::uint32_t> m_withoutLiteral;  // entries that can catch and have none, ascending
 };
 

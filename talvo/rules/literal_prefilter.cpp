@@ -45,11 +45,12 @@ std::uint32_t LiteralPrefilter::Number(std::uint32_t key) {
         at = Next(at);
     }
     if (m_slots[at].key == 0) {
-        if (m_starts.empty()) {
-            m_starts.assign(kPairWords, 0);
+        if (key <= 0xFFFF) {
+            if (m_starts.empty()) {
+                m_starts.assign(kPairWords, 0);
+            }
+            m_starts[key / 64] |= std::uint64_t{1} << (key % 64);
         }
-        const std::uint32_t pair = key & 0xFFFF;
-        m_starts[pair / 64] |= std::uint64_t{1} << (pair % 64);
         m_slots[at] = {key, m_literalCount++};
     }
     return m_slots[at].literal;
@@ -73,6 +74,33 @@ void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
 }
 
 void LiteralPrefilter::Seal() {
+    // The windows' bitmaps: some sixteen bits per literal of the length, so
+    // that few windows of a text that hold none hit a set bit.
+    std::size_t counts[2] = {0, 0};
+    for (const Slot& slot : m_slots) {
+        if (slot.key > 0xFFFF) {
+            ++counts[slot.key > 0xFFFFFF];
+        }
+    }
+    for (int length = 0; length < 2; ++length) {
+        WindowBits& windows = m_windows[length];
+        windows = WindowBits{};
+        if (counts[length] == 0) {
+            continue;
+        }
+        unsigned width = 12;
+        while (width < 24 && (std::size_t{1} << width) < counts[length] * 16) {
+            ++width;
+        }
+        windows.shift = 32 - width;
+        windows.bits.assign((std::size_t{1} << width) / 64, 0);
+        for (const Slot& slot : m_slots) {
+            if (slot.key > 0xFFFF && (slot.key > 0xFFFFFF) == (length == 1)) {
+                const std::uint32_t bit = windows.Bit(slot.key);
+                windows.bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            }
+        }
+    }
     m_valueStart.assign(std::size_t{m_literalCount} + 1, 0);
     for (const std::uint64_t filed : m_filed) {
         ++m_valueStart[(filed >> 32) + 1];

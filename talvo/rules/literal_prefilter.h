@@ -8,8 +8,10 @@
 // Literals are 1 to 4 bytes, none of them byte 0. A literal is kept as the
 // 32-bit number of its bytes, the first byte lowest, unused high bytes zero;
 // since no literal byte is 0 the number tells the length too. At each place
-// of the text a bitmap over byte pairs says whether a literal of 2, 3 or 4
-// bytes starts with the two bytes there; only then are they looked up.
+// of the text the whole windows of 2, 3 and 4 bytes there are tested against
+// a bitmap per length (exact for pairs, hashed for the longer windows), and
+// only a window whose bit is set is looked up: with letters only, nearly
+// every pair starts some literal, while few whole windows hash to a set bit.
 //
 // The text is read through a 256-byte table (the case folding). A byte that
 // reads as 0 belongs to no literal, so it can stand in for anything a literal
@@ -43,6 +45,16 @@ public:
     // The number of distinct literals; they are numbered 0 to this minus 1.
     std::uint32_t LiteralCount() const { return m_literalCount; }
 
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
+    // The number of the literal `key` (its bytes as a number, as above), or
+    // kNone when no such literal was added. Needs Seal first.
+    std::uint32_t Lookup(std::uint32_t key) const {
+        if (key == 0) return kNone;
+        if (key <= 0xFF) return m_single.empty() ? kNone : m_single[key];
+        return m_slots.empty() ? kNone : Find(key);
+    }
+
     // The values filed under literal number `literal`, in the order filed.
     const std::uint32_t* ValuesBegin(std::uint32_t literal) const { return m_values.data() + m_valueStart[literal]; }
     const std::uint32_t* ValuesEnd(std::uint32_t literal) const { return m_values.data() + m_valueStart[literal + 1]; }
@@ -56,7 +68,6 @@ public:
     void Scan(std::basic_string_view<Char> text, const std::uint8_t (&fold)[256], Found&& found) const;
 
 private:
-    static constexpr std::uint32_t kNone = UINT32_MAX;
     static constexpr std::size_t kPairWords = 65536 / 64;
 
     struct Slot {
@@ -70,13 +81,24 @@ private:
     }
     std::size_t Next(std::size_t slot) const { return slot + 1 == m_slots.size() ? 0 : slot + 1; }
     bool Starts(std::uint32_t pair) const { return (m_starts[pair / 64] >> (pair % 64)) & 1; }
+    // The bitmaps of whole windows of 3 and 4 bytes: a bit per hash.
+    struct WindowBits {
+        std::vector<std::uint64_t> bits;  // empty: no literal of this length
+        unsigned shift = 32;              // 32 minus the hash's width
+        std::uint32_t Bit(std::uint32_t key) const { return (key * 0x9E3779B1u) >> shift; }
+        bool Holds(std::uint32_t key) const {
+            const std::uint32_t bit = Bit(key);
+            return (bits[bit / 64] >> (bit % 64)) & 1;
+        }
+    };
     std::uint32_t Find(std::uint32_t key) const;
     std::uint32_t Number(std::uint32_t key);
     void Rehash(std::size_t size);
 
     std::uint32_t m_literalCount = 0;
     std::vector<std::uint32_t> m_single;      // literal of each one-byte key; empty until needed
-    std::vector<std::uint64_t> m_starts;      // a bit per pair of first bytes of a longer literal; empty until needed
+    std::vector<std::uint64_t> m_starts;      // a bit per pair that is a literal of two bytes; empty until needed
+    WindowBits m_windows[2];                  // literals of 3 and 4 bytes
     std::vector<Slot> m_slots;                // open addressing, at most two thirds full
     std::vector<std::uint32_t> m_valueStart;  // literal l's values: [m_valueStart[l], m_valueStart[l + 1])
     std::vector<std::uint32_t> m_values;
@@ -108,28 +130,37 @@ void LiteralPrefilter::Scan(std::basic_string_view<Char> text, const std::uint8_
     const Char* const bytes = text.data();
     const std::size_t size = text.size();
     const bool single = !m_single.empty();
-    const bool longer = !m_starts.empty();
+    const bool pairs = !m_starts.empty();
+    const bool threes = !m_windows[0].bits.empty();
+    const bool fours = !m_windows[1].bits.empty();
     // The folded bytes at the place and the three after it, the first lowest;
-    // 0 past the end.
+    // 0 past the end. A window with a 0 byte in it is no literal of its
+    // length (and must not be taken for a shorter one).
     std::uint32_t window = 0;
     for (std::size_t i = 0; i < kLongest && i < size; ++i) {
         window |= read(bytes[i]) << (8 * i);
     }
+    const auto report = [&](std::uint32_t key) {
+        const std::uint32_t literal = Find(key);
+        if (literal != kNone) {
+            found(literal);
+        }
+    };
     for (std::size_t at = 0; at < size; ++at) {
         if (single && m_single[window & 0xFF] != kNone) {
             found(m_single[window & 0xFF]);
         }
-        if (longer && (window & 0xFF00) != 0 && Starts(window & 0xFFFF)) {
-            std::uint32_t mask = 0xFFFF;
-            for (std::size_t length = 2; length <= kLongest; ++length) {
-                const std::uint32_t literal = Find(window & mask);
-                if (literal != kNone) {
-                    found(literal);
-                }
-                mask = (mask << 8) | 0xFF;
-                if (length < kLongest && (window & ~(mask >> 8) & mask) == 0) {
-                    break;  // the next byte is past the end or reads as 0
-                }
+        if ((window & 0xFF) != 0) {
+            if (pairs && (window & 0xFF00) != 0 && Starts(window & 0xFFFF)) {
+                report(window & 0xFFFF);
+            }
+            if (threes && (window & 0xFF00) != 0 && (window & 0xFF0000) != 0 &&
+                m_windows[0].Holds(window & 0xFFFFFF)) {
+                report(window & 0xFFFFFF);
+            }
+            if (fours && (window & 0xFF00) != 0 && (window & 0xFF0000) != 0 && (window >> 24) != 0 &&
+                m_windows[1].Holds(window)) {
+                report(window);
             }
         }
         window >>= 8;
