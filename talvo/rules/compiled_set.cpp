@@ -86,7 +86,10 @@ WordLength ConsiderRuns(const char* word, Literal& best) {
         const std::uint32_t worth = kWorth[byte];
         stars += byte == kAnyRun;
         window = worth != 0 ? (window << 8) | worth : 0;
-        const unsigned score = (window * 0x01010101u) >> 24;  // the four worths added
+        // A longer run first (each byte more divides the texts that hold it
+        // by the size of an alphabet), then the worths added.
+        const unsigned length = window > 0xFFFFFF ? 4 : window > 0xFFFF ? 3 : window > 0xFF ? 2 : window != 0;
+        const unsigned score = (length << 4) + ((window * 0x01010101u) >> 24);
         if (score > bestScore) {
             bestScore = score;
             bestEnd = at;

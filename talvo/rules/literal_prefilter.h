@@ -134,8 +134,10 @@ void LiteralPrefilter::Scan(std::basic_string_view<Char> text, const std::uint8_
     const bool threes = !m_windows[0].bits.empty();
     const bool fours = !m_windows[1].bits.empty();
     // The folded bytes at the place and the three after it, the first lowest;
-    // 0 past the end. A window with a 0 byte in it is no literal of its
-    // length (and must not be taken for a shorter one).
+    // 0 past the end. A key looked up is a literal only when the text holds
+    // it at the place: a window with a 0 byte inside is no literal's number,
+    // and one whose high bytes are 0 is the number of the shorter literal
+    // that does stand there. So no window needs checking for 0 bytes.
     std::uint32_t window = 0;
     for (std::size_t i = 0; i < kLongest && i < size; ++i) {
         window |= read(bytes[i]) << (8 * i);
@@ -146,27 +148,28 @@ void LiteralPrefilter::Scan(std::basic_string_view<Char> text, const std::uint8_
             found(literal);
         }
     };
-    for (std::size_t at = 0; at < size; ++at) {
-        if (single && m_single[window & 0xFF] != kNone) {
-            found(m_single[window & 0xFF]);
+    const auto test = [&](std::uint32_t at4) __attribute__((always_inline)) {
+        if (single && m_single[at4 & 0xFF] != kNone) {
+            found(m_single[at4 & 0xFF]);
         }
-        if ((window & 0xFF) != 0) {
-            if (pairs && (window & 0xFF00) != 0 && Starts(window & 0xFFFF)) {
-                report(window & 0xFFFF);
-            }
-            if (threes && (window & 0xFF00) != 0 && (window & 0xFF0000) != 0 &&
-                m_windows[0].Holds(window & 0xFFFFFF)) {
-                report(window & 0xFFFFFF);
-            }
-            if (fours && (window & 0xFF00) != 0 && (window & 0xFF0000) != 0 && (window >> 24) != 0 &&
-                m_windows[1].Holds(window)) {
-                report(window);
-            }
+        if (pairs && Starts(at4 & 0xFFFF)) {
+            report(at4 & 0xFFFF);
         }
+        if (threes && m_windows[0].Holds(at4 & 0xFFFFFF)) {
+            report(at4 & 0xFFFFFF);
+        }
+        if (fours && m_windows[1].Holds(at4)) {
+            report(at4);
+        }
+    };
+    std::size_t at = 0;
+    for (; at + kLongest < size; ++at) {
+        test(window);
+        window = (window >> 8) | (read(bytes[at + kLongest]) << (8 * (kLongest - 1)));
+    }
+    for (; at < size; ++at) {
+        test(window);
         window >>= 8;
-        if (at + kLongest < size) {
-            window |= read(bytes[at + kLongest]) << (8 * (kLongest - 1));
-        }
     }
 }
 
