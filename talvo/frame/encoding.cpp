@@ -314,7 +314,7 @@ CallText::CallText(const char* data) : m_bytes(data) {
             }
         }
         if (unit >= kFirstWideUnit) {
-            DecodeWide(text);
+            DecodeWide(text, static_cast<std::size_t>(out - start), position, unit);
             return;
         }
         *out++ = static_cast<char>(unit);
@@ -323,18 +323,32 @@ CallText::CallText(const char* data) : m_bytes(data) {
     m_bytes = m_narrow;
 }
 
-void CallText::DecodeWide(std::string_view text) {
-    m_narrow.clear();
+void CallText::DecodeWide(std::string_view text, std::size_t narrowed, std::size_t position, Unit wide) {
     m_units.reserve(text.size());
-    for (std::size_t position = 0; position < text.size();) {
+    m_units.resize(narrowed);
+    for (std::size_t i = 0; i < narrowed; ++i) {
+        m_units[i] = static_cast<unsigned char>(m_narrow[i]);
+    }
+    m_units += wide;
+    while (position < text.size()) {
+        // Runs of ASCII, the bulk of most texts, go in whole.
+        const std::size_t plain = SkipAscii(text, position);
+        m_units.append(text.begin() + static_cast<std::ptrdiff_t>(position),
+                       text.begin() + static_cast<std::ptrdiff_t>(plain));
+        position = plain;
+        if (position == text.size()) {
+            break;
+        }
         bool valid = true;
         const char32_t codePoint = ReadUtf8Checked(text, position, valid);
         if (!valid) {
             m_units.clear();
+            m_narrow.clear();
             return;  // not UTF-8 after all: the bytes as they are
         }
         m_units += UnitOfCodePoint(codePoint);
     }
+    m_narrow.clear();
     m_wide = true;
 }
 

@@ -98,9 +98,11 @@ public:
     UnitView Units() const { return m_units; }
 
 private:
-    // Decodes the whole of `text`, which holds a character the code page
-    // lacks, into units; leaves the bytes as they are when it is not UTF-8.
-    void DecodeWide(std::string_view text);
+    // Decodes `text`, which holds a character the code page lacks, into
+    // units: the first `narrowed` characters are in m_narrow already, `wide`
+    // is the one that ends at `position`; the rest is decoded from there.
+    // Leaves the bytes as they are when it is not UTF-8.
+    void DecodeWide(std::string_view text, std::size_t narrowed, std::size_t position, Unit wide);
 
     std::string_view m_bytes;
     std::string m_narrow;
