@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "talvo/rules/entry_catches.h"
 #include "talvo/rules/rule_store.h"
 #include "talvo/rules/unit_matching.h"
 #include "talvo/tools/tools.h"
@@ -310,32 +311,39 @@ bool CompiledSet::CatchesIn(std::size_t entry, Chars text) const {
         return false;
     }
     const bool wide = head.wide;
-    if (head.firstWord != nullptr) {
-        if (!MatchesWord(text, std::string_view(head.firstWord, head.firstLength), wide)) {
+    const RuleRecord& record = *m_set[entry];
+    const auto words = [&](auto&& visit) {
+        if (head.firstWord == nullptr) {
+            return true;
+        }
+        if (!visit(std::string_view(head.firstWord, head.firstLength))) {
             return false;
         }
-        for (const TokenNode* word = m_set[entry]->words->next; word != nullptr; word = word->next) {
-            if (!MatchesWord(text, word->text, wide)) {
+        for (const TokenNode* word = record.words->next; word != nullptr; word = word->next) {
+            if (!visit(std::string_view(word->text))) {
                 return false;
             }
         }
-    }
-    for (std::uint32_t group = m_groupStart[entry]; group < m_groupStart[entry + 1]; ++group) {
-        const std::string_view groupText(m_groupText[group]);
-        const std::uint32_t wordsEnd = m_groupWords[group + 1];
-        std::uint32_t word = m_groupWords[group];
-        if (word == wordsEnd) {
-            return false;  // a group of blanks only
+        return true;
+    };
+    const auto groups = [&](auto&& visitGroup) {
+        for (std::uint32_t group = m_groupStart[entry]; group < m_groupStart[entry + 1]; ++group) {
+            const std::string_view groupText(m_groupText[group]);
+            const auto groupWords = [&](auto&& visit) {
+                for (std::uint32_t word = m_groupWords[group]; word < m_groupWords[group + 1]; ++word) {
+                    if (!visit(groupText.substr(m_words[word].offset, m_words[word].length))) {
+                        return false;
+                    }
+                }
+                return true;
+            };
+            if (!visitGroup(groupWords)) {
+                return false;
+            }
         }
-        while (word < wordsEnd &&
-               MatchesWord(text, groupText.substr(m_words[word].offset, m_words[word].length), wide)) {
-            ++word;
-        }
-        if (word == wordsEnd) {
-            return false;  // every word of the group matched: the exception applies
-        }
-    }
-    return true;
+        return true;
+    };
+    return EntryCatches(words, groups, [&](std::string_view word) { return MatchesWord(text, word, wide); });
 }
 
 std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, CompiledSearch how) const {

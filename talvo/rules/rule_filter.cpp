@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "talvo/rules/entry_catches.h"
 #include "talvo/rules/unit_matching.h"
 #include "talvo/tools/tools.h"
 
@@ -48,33 +49,31 @@ const char* TextAfterTwoWords(const char* request) {
     return current;
 }
 
-// Tests a record with `matches(word)` for each word: every word must match,
-// and no exception group may match as a whole.
+// Tests a record with `matches(word)` for each word. Exception groups are
+// split here, as they are tested: a set without a prepared form has nothing
+// split at loading.
 template <typename Matches>
 bool TestRecord(const RuleRecord* record, Matches matches) {
-    for (const TokenNode* word = record->words; word != nullptr; word = word->next) {
-        if (!matches(word->text)) {
-            return false;
-        }
-    }
-    for (const TokenNode* group = record->exceptions; group != nullptr; group = group->next) {
-        const TokenList words(Tokenize(group->text, ' '));
-        if (!words) {
-            // A group of blanks only: the rule is never to catch anything.
-            return false;
-        }
-        bool groupMatches = true;
-        for (const TokenNode* word = words.get(); word != nullptr; word = word->next) {
-            if (!matches(word->text)) {
-                groupMatches = false;
-                break;
+    const auto listWords = [](const TokenNode* first) {
+        return [first](auto&& visit) {
+            for (const TokenNode* word = first; word != nullptr; word = word->next) {
+                if (!visit(word->text)) {
+                    return false;
+                }
+            }
+            return true;
+        };
+    };
+    const auto groups = [&](auto&& visitGroup) {
+        for (const TokenNode* group = record->exceptions; group != nullptr; group = group->next) {
+            const TokenList words(Tokenize(group->text, ' '));
+            if (!visitGroup(listWords(words.get()))) {
+                return false;
             }
         }
-        if (groupMatches) {
-            return false;
-        }
-    }
-    return true;
+        return true;
+    };
+    return EntryCatches(listWords(record->words), groups, matches);
 }
 
 // Kept out of line: the code page 1251 search loop stays as small as it was.
