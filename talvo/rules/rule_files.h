@@ -11,8 +11,6 @@
 
 namespace talvo {
 
-using StringList = std::vector<std::string>;
-
 // Line pieces in one buffer, the form the loader reads a file in: no
 // allocation of its own for each piece.
 class RulePieces {
@@ -97,12 +95,11 @@ struct RuleFileReading {
 // reading; the pieces appended until then stay. `reading`, when given, is
 // reset and then tells what the reading found; its origins match the pieces
 // appended one for one, also when memory ran out.
-void ReadRuleFile(const char* path, StringList* list, RuleFileReading* reading = nullptr) noexcept;
 void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading = nullptr) noexcept;
 
 // ReadRuleFile for a file whose whole content is `bytes`; `reading->found`
 // is set.
-void ReadRuleBytes(std::string_view bytes, StringList* list, RuleFileReading* reading = nullptr) noexcept;
+void ReadRuleBytes(std::string_view bytes, RulePieces* list, RuleFileReading* reading = nullptr) noexcept;
 
 // Where ReadRuleFile takes a file's bytes from: the file system, unless a
 // harness installed its own source. A source points `bytes` at the whole
@@ -126,14 +123,5 @@ RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 bool FillRuleRecord(RuleRecord* record, RuleKind kind, std::string_view piece,
                     RuleFileEncoding encoding = RuleFileEncoding::Cp1251, TokenRegion* region = nullptr);
 
-struct RuleStore;
-
-// Fills the slot `set` (0..15) of `store`, a store not yet published, from
-// the file at `path`, reading each piece as a rule of `kind`, adds the number
-// of pieces read to its entryCount, and prepares the set for searching.
-// Throws TokenizeOutOfMemory when splitting a field runs out of memory; the
-// record being filled is dropped, what was made until then stays in `store`,
-// and the set has no prepared form.
-void LoadRuleSet(RuleStore& store, const char* path, std::int32_t set, RuleKind kind);
 
 }  // namespace talvo

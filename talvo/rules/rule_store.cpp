@@ -1,8 +1,10 @@
 #include "talvo/rules/rule_store.h"
 
+#include <cstring>
 #include <mutex>
 #include <string>
 
+#include "talvo/frame/text_utils.h"
 #include "talvo/rules/rule_files.h"
 
 namespace talvo {
@@ -30,7 +32,71 @@ const RuleSnapshot& EmptyStore() noexcept {
     return snapshot;
 }
 
+
+// Takes back the record at `index`, which ends the set there. Its memory
+// stays in the store's region until the store goes.
+void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
+    store.incomplete = true;
+    set[index] = nullptr;
+}
+
+
 }  // namespace
+
+void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, RuleKind kind) {
+    RulePieces pieces;
+    RuleFileReading reading;
+    ReadRuleFile(path, &pieces, &reading);
+    const std::size_t count = pieces.size();
+    if (count >= SIZE_MAX / sizeof(RuleRecord*) - 1) {
+        store.incomplete = true;
+        return;
+    }
+    const std::size_t bytes = (count + 1) * sizeof(RuleRecord*);
+    auto* set = static_cast<RuleSet>(HeapAllocate(bytes));
+    if (set == nullptr) {
+        store.incomplete = true;
+        return;
+    }
+    std::memset(set, 0, bytes);
+    store.sets[setNumber] = set;
+    SetCompiler compiler(set, count);
+    // Once one record is missing the set ends there; records made after it
+    // could never be reached, not even to be freed, so none are made.
+    bool setEnded = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        ++store.entryCount;
+        if (setEnded) {
+            continue;
+        }
+        auto* record = static_cast<RuleRecord*>(store.region.Allocate(sizeof(RuleRecord), alignof(RuleRecord)));
+        if (record == nullptr) {
+            store.incomplete = true;
+            setEnded = true;
+            continue;
+        }
+        record->words = nullptr;
+        record->exceptions = nullptr;
+        record->wide = false;
+        set[i] = record;
+        bool made = false;
+        try {
+            made = FillRuleRecord(record, kind, pieces[i], reading.encoding, &store.region);
+        } catch (...) {
+            // A half-filled record would catch more than its rule says.
+            DropRecord(set, i, store);
+            throw;
+        }
+        if (!made) {
+            DropRecord(set, i, store);
+            setEnded = true;
+            continue;
+        }
+        compiler.Add();
+    }
+    store.compiled[setNumber] = compiler.Finish();
+}
+
 
 RuleStore::~RuleStore() {
     // The prepared sets point into the records, so they go first.

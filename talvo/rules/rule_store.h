@@ -79,6 +79,16 @@ void PublishRuleStore(RuleSnapshot store) noexcept;
 // Publishes the empty store: every slot null, entryCount 0.
 void FreeRuleStore() noexcept;
 
+enum class RuleKind;  // rule_files.h
+
+// Fills the slot `set` (0..15) of `store`, a store not yet published, from
+// the file at `path`, reading each piece as a rule of `kind`, adds the number
+// of pieces read to its entryCount, and prepares the set for searching.
+// Throws TokenizeOutOfMemory when splitting a field runs out of memory; the
+// record being filled is dropped, what was made until then stays in `store`,
+// and the set has no prepared form.
+void LoadRuleSet(RuleStore& store, const char* path, std::int32_t set, RuleKind kind);
+
 // Reads the fifteen rule files into a new store, publishes it and answers it.
 // The published store is left alone while the files are read. When splitting
 // a field runs out of memory (TokenizeOutOfMemory, also std::bad_alloc) the

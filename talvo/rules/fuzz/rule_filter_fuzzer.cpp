@@ -169,7 +169,7 @@ std::vector<talvo::RulePieceOrigin> ReferenceOrigins(std::string_view bytes, std
 // The file's entries, after checking that reading it tells where each came
 // from as the reference does.
 std::int32_t CheckReading(std::string_view bytes) {
-    talvo::StringList pieces;
+    talvo::RulePieces pieces;
     talvo::RuleFileReading reading;
     talvo::ReadRuleBytes(bytes, &pieces, &reading);
     std::int32_t ignored = 0;

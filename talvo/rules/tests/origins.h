@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "talvo/rules/rule_files.h"
 
@@ -13,4 +14,11 @@ inline std::string Origins(const talvo::RuleFileReading& reading) {
                 (origin.cutAtNul ? "n" : "");
     }
     return text;
+}
+
+// The pieces as strings, to compare with a table's.
+inline std::vector<std::string> PieceStrings(const talvo::RulePieces& pieces) {
+    std::vector<std::string> strings;
+    for (std::size_t i = 0; i < pieces.size(); ++i) strings.emplace_back(pieces[i]);
+    return strings;
 }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -237,9 +236,8 @@ TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
     } const kinds[] = {{"_spm", 13, false}, {"_avo", 1, false}, {"_file", 4, true}};
     int requests = 0;
     int caught = 0;
-    const auto started = std::chrono::steady_clock::now();
     int wide = 0;
-    while (std::chrono::steady_clock::now() - started < std::chrono::milliseconds(1500)) {
+    for (int round = 0; round < 80; ++round) {
         random.m_utf8 = random.Chance(4);
         std::vector<std::string> words;
         for (const Kind& kind : kinds) {

@@ -64,14 +64,15 @@ TEST(RuleFiles, ReadRuleFileCutsPieces) {
     testkit::RuleFolder folder;
     for (const Case& c : cases) {
         folder.Write("rules.txt", c.bytes);
-        Strings pieces;
+        talvo::RulePieces pieces;
         talvo::ReadRuleFile("rules.txt", &pieces);
-        EXPECT_EQ(pieces, c.pieces) << c.bytes;
+        EXPECT_EQ(PieceStrings(pieces), c.pieces) << c.bytes;
     }
-    Strings pieces{"kept"};
+    talvo::RulePieces pieces;
+    pieces.emplace_back("kept", 4);
     talvo::ReadRuleFile("missing.txt", &pieces);
     talvo::ReadRuleFile(".", &pieces);
-    EXPECT_EQ(pieces, Strings{"kept"});
+    EXPECT_EQ(PieceStrings(pieces), Strings{"kept"});
     EXPECT_EQ(talvo::RuleFilePath("_alt"), "Talvo/Rules/Talvo._alt");
 }
 
@@ -99,7 +100,7 @@ TEST(RuleFiles, ReadRuleFileTellsWhereEachPieceCameFrom) {
     testkit::RuleFolder folder;
     for (const Case& c : cases) {
         folder.Write("rules.txt", c.bytes);
-        Strings pieces;
+        talvo::RulePieces pieces;
         talvo::RuleFileReading reading;
         reading.ignoredFromLine = 99;
         talvo::ReadRuleFile("rules.txt", &pieces, &reading);
@@ -111,7 +112,7 @@ TEST(RuleFiles, ReadRuleFileTellsWhereEachPieceCameFrom) {
     }
     talvo::RuleFileReading reading;
     reading.found = true;
-    Strings pieces;
+    talvo::RulePieces pieces;
     talvo::ReadRuleFile("missing.txt", &pieces, &reading);
     EXPECT_FALSE(reading.found);
     EXPECT_TRUE(reading.origins.empty());

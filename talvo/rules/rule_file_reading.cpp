@@ -1,0 +1,142 @@
+// Reading a rule file: its bytes, from the file system or the source a
+// harness set, and the encoding they are in; the cutting is piece_cutting's.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "talvo/frame/encoding.h"
+#include "talvo/rules/piece_cutting.h"
+#include "talvo/rules/rule_files.h"
+
+namespace talvo {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool ReadFromFileSystem(const char* path, std::string* bytes) {
+    File file(std::fopen(path, "rb"));
+    if (!file) {
+        return false;
+    }
+    // The size, where the file tells a plausible one, saves growing the
+    // content step by step. (A folder may tell any number.)
+    constexpr long kMostReserved = 256L * 1024 * 1024;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(file.get());
+        if (size > 0 && size <= kMostReserved) {
+            bytes->reserve(static_cast<std::size_t>(size));
+        }
+        std::rewind(file.get());
+    }
+    char chunk[65536];
+    for (;;) {
+        const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+        if (got == 0) {
+            break;
+        }
+        bytes->append(chunk, got);
+    }
+    // A folder opens but cannot be read.
+    return std::ferror(file.get()) == 0;
+}
+
+RuleFileSource g_source = nullptr;
+
+
+// The encoding of a file's content and the length of its mark.
+RuleFileEncoding Detect(std::string_view bytes, std::size_t& markLength) {
+    static constexpr struct {
+        std::string_view mark;
+        RuleFileEncoding encoding;
+    } kMarks[] = {{"\xEF\xBB\xBF", RuleFileEncoding::Utf8Bom},
+                  {"\xFF\xFE", RuleFileEncoding::Utf16Le},
+                  {"\xFE\xFF", RuleFileEncoding::Utf16Be}};
+    for (const auto& [mark, encoding] : kMarks) {
+        if (bytes.substr(0, mark.size()) == mark) {
+            markLength = mark.size();
+            return encoding;
+        }
+    }
+    markLength = 0;
+    return IsUtf8Text(bytes) ? RuleFileEncoding::Utf8 : RuleFileEncoding::Cp1251;
+}
+
+
+void ReadBytesInto(std::string_view bytes, RulePieces* list, RuleFileReading* reading) noexcept {
+    RuleFileReading ignored;
+    RuleFileReading& filled = reading != nullptr ? *reading : ignored;
+    filled = RuleFileReading{};
+    filled.found = true;
+    if (list == nullptr) {
+        return;
+    }
+    try {
+        std::size_t start = 0;
+        const RuleFileEncoding encoding = Detect(bytes, start);
+        CutPieces(bytes, start, encoding, list, &filled);
+    } catch (...) {
+        // Out of memory while appending: the pieces read so far stay, and
+        // the last of them is not followed by the rest of its line.
+        if (!filled.origins.empty()) {
+            filled.origins.back().split = false;
+        }
+    }
+}
+
+void ReadFileInto(const char* path, RulePieces* list, RuleFileReading* reading) noexcept {
+    if (reading != nullptr) {
+        *reading = RuleFileReading{};
+    }
+    if (path == nullptr || list == nullptr) {
+        return;
+    }
+    if (g_source != nullptr) {
+        std::string_view bytes;
+        if (g_source(path, &bytes)) {
+            ReadBytesInto(bytes, list, reading);
+        }
+        return;
+    }
+    std::string bytes;
+    try {
+        if (!ReadFromFileSystem(path, &bytes)) {
+            return;
+        }
+    } catch (...) {
+        return;  // no memory for the file's content
+    }
+    ReadBytesInto(std::string_view(bytes), list, reading);
+}
+
+
+}  // namespace
+
+void ReadRuleBytes(std::string_view bytes, RulePieces* list, RuleFileReading* reading) noexcept {
+    ReadBytesInto(bytes, list, reading);
+}
+
+void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading) noexcept {
+    ReadFileInto(path, list, reading);
+}
+
+RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept {
+    const RuleFileSource previous = g_source;
+    g_source = source;
+    return previous;
+}
+
+std::string RuleFilePath(const char* extension) {
+    std::string path = "Talvo";
+    path += kPathSeparator;
+    path += "Rules";
+    path += kPathSeparator;
+    path += "Talvo.";
+    path += extension;
+    return path;
+}
+
+}  // namespace talvo
