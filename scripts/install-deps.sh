@@ -7,6 +7,9 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config make
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the peer RuleFilter's benchmark is measured against (never linked into
+  # the library or the tests)
+  libhyperscan-dev
   # the window
   qt6-base-dev libqt6svg6 xvfb xauth fonts-dejavu-core fonts-liberation
   # the Windows DLLs and the loader that runs the 64-bit one here
