@@ -350,12 +350,9 @@ std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, Co
     return Find(Text{text, nullptr}, first, how);
 }
 
-std::int64_t CompiledSet::FindFirst(UnitView text, std::size_t first, CompiledSearch how) const {
-    std::string bytes(text.size(), '\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] < kFirstWideUnit) bytes[i] = static_cast<char>(text[i]);
-    }
-    return Find(Text{bytes, &text}, first, how);
+std::int64_t CompiledSet::FindFirst(std::string_view bytes, UnitView units, std::size_t first,
+                                    CompiledSearch how) const {
+    return Find(Text{bytes, &units}, first, how);
 }
 
 std::int64_t CompiledSet::Find(const Text& search, std::size_t first, CompiledSearch how) const {

@@ -67,7 +67,10 @@ public:
     // std::bad_alloc: when the scratch area of a search cannot be made or
     // grow, or for a wide rule's word of more than 520 characters.
     std::int64_t FindFirst(std::string_view text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
-    std::int64_t FindFirst(UnitView text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
+    // The same for a text of units: `units`, and `bytes`, as long, the same
+    // text in code page 1251 bytes with byte 0 for each unit of 256 and up.
+    std::int64_t FindFirst(std::string_view bytes, UnitView units, std::size_t first,
+                           CompiledSearch how = CompiledSearch::Auto) const;
 
 private:
     // A text as the search reads it: code page 1251 bytes, where each

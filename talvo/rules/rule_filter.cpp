@@ -161,8 +161,9 @@ std::int32_t Walk(const Search& search, Test test) {
 
 // The answer of a well-formed request: through the prepared set when there
 // is one (and `mode` asks for it), else by walking the records with `test`.
-template <typename Text, typename Test>
-std::int32_t Answer(const Search& search, Text text, SearchMode mode, Test test) {
+// `find(first, how)` searches the prepared set.
+template <typename Find, typename Test>
+std::int32_t Answer(const Search& search, Find find, SearchMode mode, Test test) {
     if (search.prepared == nullptr || mode == SearchMode::Records) {
         return Walk(search, test);
     }
@@ -174,7 +175,7 @@ std::int32_t Answer(const Search& search, Text text, SearchMode mode, Test test)
     const CompiledSearch how = mode == SearchMode::Auto        ? CompiledSearch::Auto
                                : mode == SearchMode::Prefilter ? CompiledSearch::Prefilter
                                                                : CompiledSearch::EveryEntry;
-    const std::int64_t found = search.prepared->FindFirst(text, static_cast<std::size_t>(first), how);
+    const std::int64_t found = find(static_cast<std::size_t>(first), how);
     return found < 0 ? 0 : static_cast<std::int32_t>(found + 1);
 }
 
@@ -200,7 +201,10 @@ std::int32_t FilterText(std::string_view request, SearchMode mode) {
         return search.answer;
     }
     const std::string_view text = request.substr(search.textOffset);
-    return Answer(search, text, mode, [text](const RuleRecord* record) { return TestRuleText(record, text); });
+    const auto find = [&](std::size_t first, CompiledSearch how) {
+        return search.prepared->FindFirst(text, first, how);
+    };
+    return Answer(search, find, mode, [text](const RuleRecord* record) { return TestRuleText(record, text); });
 }
 
 std::int32_t FilterText(const char* request, SearchMode mode) { return FilterText(std::string_view(request), mode); }
@@ -209,17 +213,28 @@ std::int32_t FilterUnits(UnitView request, SearchMode mode) {
     // The numbers and the blanks around them are ASCII; a stand-in byte for
     // each wide unit (any byte but a blank, a digit or '-' parses alike)
     // keeps every position where it is.
-    std::string bytes;
-    bytes.reserve(request.size());
-    for (const Unit unit : request) {
-        bytes += unit < kFirstWideUnit ? static_cast<char>(unit) : 'x';
+    std::string bytes(request.size(), 'x');
+    for (std::size_t i = 0; i < request.size(); ++i) {
+        if (request[i] < kFirstWideUnit) {
+            bytes[i] = static_cast<char>(request[i]);
+        }
     }
     const Search search = StartSearch(bytes.c_str());
     if (search.set == nullptr) {
         return search.answer;
     }
     const UnitView text = request.substr(search.textOffset);
-    return Answer(search, text, mode, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
+    // The text as the prepared set searches it: byte 0 for each wide unit.
+    for (std::size_t i = search.textOffset; i < request.size(); ++i) {
+        if (request[i] >= kFirstWideUnit) {
+            bytes[i] = '\0';
+        }
+    }
+    const std::string_view narrowed = std::string_view(bytes).substr(search.textOffset);
+    const auto find = [&](std::size_t first, CompiledSearch how) {
+        return search.prepared->FindFirst(narrowed, text, first, how);
+    };
+    return Answer(search, find, mode, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
 }
 
 }  // namespace talvo
