@@ -481,6 +481,9 @@ std::int64_t CompiledSet::Find(const Text& search, std::size_t first, CompiledSe
 }
 
 SetCompiler::SetCompiler(const RuleRecord* const* set, std::size_t capacity) noexcept {
+    if (capacity == 0) {
+        return;  // an empty set is searched as fast through its records
+    }
     try {
         m_set = std::make_unique<CompiledSet>(set, capacity);
     } catch (...) {

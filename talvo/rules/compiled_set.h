@@ -123,7 +123,7 @@ private:
 
 // Prepares a set entry by entry while it is being loaded. Never throws: when
 // memory runs out it gives up, and the set gets no prepared form (it is then
-// searched through its records alone).
+// searched through its records alone). An empty set gets none either.
 class SetCompiler {
 public:
     SetCompiler(const RuleRecord* const* set, std::size_t capacity) noexcept;
