@@ -13,6 +13,14 @@ find_program(TALVO_I686_CC NAMES ${TALVO_I686_TRIPLE}-gcc REQUIRED)
 set(CMAKE_C_COMPILER ${TALVO_I686_CC})
 set(CMAKE_CXX_COMPILER ${TALVO_I686_CXX})
 
+# SSE2 is the floor for 32-bit x86 as it is for 64-bit, so the byte scanner's
+# sixteen-at-a-time path is the one that runs here and under test; the
+# compiler's own default (i686) would leave only its one-at-a-time path.
+# Floating point then uses the same SSE registers and rounding as the 64-bit
+# build instead of the x87's wider ones.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+
 # Libraries and headers come from the cross tree only; build tools from the
 # build machine.
 set(CMAKE_FIND_ROOT_PATH ${TALVO_I686_SYSROOT})

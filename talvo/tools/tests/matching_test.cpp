@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "talvo/tools/byte_scan.h"
 #include "talvo/tools/tools.h"
 #include "talvo/tools/wild_match.h"
 
@@ -164,6 +165,45 @@ TEST(Matching, StrScan) {
     for (const Case& c : cases) {
         EXPECT_EQ(Talvo_StrScan(c.text, static_cast<std::uint8_t>(c.byte), c.start), c.position)
             << c.text << " '" << c.byte << "' from " << c.start;
+    }
+}
+
+// The scanner's sixteen-place blocks must give the place a one-by-one walk
+// gives; that walk is also all a build without SSE2 runs. Bytes are drawn
+// from a small alphabet with high bytes, so hits land in blocks, in the tail
+// and nowhere, at every offset of a block.
+TEST(ByteScan, BlocksAgreeWithOneByOne) {
+    std::mt19937 random(20261208);
+    const std::string alphabet = std::string("abAB*?\x80\xFF\x00", 9);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<std::size_t> length(0, 70);
+    constexpr std::size_t padding = 24;  // beyond the farthest anchor below
+    auto walk = [](const char* data, std::size_t places, const auto& test) {
+        std::size_t at = 0;
+        while (at < places && !test.One(data + at)) {
+            ++at;
+        }
+        return at;
+    };
+    const Tools::AnyOfThree stars('*', '?', '*');
+    const Tools::AnyOfThree three('a', 'B', '\0');
+    const Tools::HighByte high;
+    const Tools::TwoAnchors pair({0, 'a', 'A'}, {3, 'b', 'B'});
+    const Tools::TwoAnchors far({2, '*', '*'}, {7, '\x80', '\xFF'});
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t places = length(random);
+        std::string data(places + padding, ' ');
+        // A third of the texts are sparse, so whole blocks pass without a hit.
+        const bool sparse = round % 3 == 0;
+        for (char& byte : data) {
+            byte = sparse && random() % 8 != 0 ? 'z' : alphabet[pick(random)];
+        }
+        const char* at = data.data();
+        EXPECT_EQ(Tools::FirstPlace(at, places, stars), walk(at, places, stars)) << round;
+        EXPECT_EQ(Tools::FirstPlace(at, places, three), walk(at, places, three)) << round;
+        EXPECT_EQ(Tools::FirstPlace(at, places, high), walk(at, places, high)) << round;
+        EXPECT_EQ(Tools::FirstPlace(at, places, pair), walk(at, places, pair)) << round;
+        EXPECT_EQ(Tools::FirstPlace(at, places, far), walk(at, places, far)) << round;
     }
 }
 
