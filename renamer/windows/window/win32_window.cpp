@@ -125,6 +125,24 @@ UINT WindowDpi(HWND window) {
     return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
 }
 
+// Pixels designed at 96 DPI, at a window's DPI.
+struct DpiScale {
+    int dpi;
+    int operator()(int pixelsAt96) const { return MulDiv(pixelsAt96, dpi, kDesignDpi); }
+};
+
+// Registers a box's window class once per process; later calls find it made.
+void RegisterBoxClass(HINSTANCE instance, WNDPROC proc, const wchar_t* name) {
+    WNDCLASSW boxClass{};
+    if (GetClassInfoW(instance, name, &boxClass)) return;
+    boxClass.lpfnWndProc = proc;
+    boxClass.hInstance = instance;
+    boxClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    boxClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    boxClass.lpszClassName = name;
+    RegisterClassW(&boxClass);
+}
+
 HFONT MakeFont(const wchar_t* face, int hundredthsOfPoint, bool bold, UINT dpi) {
     return CreateFontW(-MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL,
                        FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
@@ -176,18 +194,8 @@ private:
     }
 
     void Open() {
-        static const ATOM registered = [this] {
-            WNDCLASSW boxClass{};
-            boxClass.lpfnWndProc = BoxProc;
-            boxClass.hInstance = m_instance;
-            boxClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            boxClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            boxClass.lpszClassName = L"NomvaryProgress";
-            return RegisterClassW(&boxClass);
-        }();
-        (void)registered;
-        const UINT dpi = WindowDpi(m_owner);
-        const auto px = [dpi](int pixelsAt96) { return MulDiv(pixelsAt96, static_cast<int>(dpi), kDesignDpi); };
+        RegisterBoxClass(m_instance, BoxProc, L"NomvaryProgress");
+        const DpiScale px{static_cast<int>(WindowDpi(m_owner))};
         RECT client{0, 0, px(240), px(96)};
         AdjustWindowRectEx(&client, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE, WS_EX_DLGMODALFRAME);
         RECT owner{};
@@ -227,18 +235,8 @@ public:
         : m_owner(owner), m_instance(instance), m_summary(summary), m_lines(lines) {}
 
     void Run() {
-        static const ATOM registered = [this] {
-            WNDCLASSW boxClass{};
-            boxClass.lpfnWndProc = BoxProc;
-            boxClass.hInstance = m_instance;
-            boxClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            boxClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            boxClass.lpszClassName = L"NomvaryPreview";
-            return RegisterClassW(&boxClass);
-        }();
-        (void)registered;
-        const UINT dpi = WindowDpi(m_owner);
-        const auto px = [dpi](int pixelsAt96) { return MulDiv(pixelsAt96, static_cast<int>(dpi), kDesignDpi); };
+        RegisterBoxClass(m_instance, BoxProc, L"NomvaryPreview");
+        const DpiScale px{static_cast<int>(WindowDpi(m_owner))};
         const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
         RECT frame{0, 0, px(480), px(320)};
         AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
@@ -428,7 +426,7 @@ void Win32Window::ApplyFonts() {
 
 void Win32Window::Arrange() {
     const int dpi = static_cast<int>(Dpi());
-    const auto px = [dpi](int pixelsAt96) { return MulDiv(pixelsAt96, dpi, kDesignDpi); };
+    const DpiScale px{dpi};
 
     // Where the fonts need more room than the design gave, the whole form
     // grows by the same factor along that axis: every caption fits and no
