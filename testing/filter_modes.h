@@ -1,17 +1,22 @@
 #pragma once
 
-// One request answered in several ways that must agree: `filter(request,
-// mode)` for each mode given (FilterText and its search modes, with the
-// literal prefilter, every prepared entry, the records alone).
+// One request answered every way the library can walk a rule set, which must
+// all agree: its own choice, always the literal prefilter, every prepared
+// entry in order, the records alone. The ways are the library's internal
+// ones (talvo/rules/search_walk.h); only tests and harnesses force them.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "talvo/frame/encoding.h"
+#include "talvo/rules/search_walk.h"
 
 namespace testkit {
 
 struct ModeAnswers {
-    std::vector<std::int32_t> answers;  // one per mode, in the order given
+    std::vector<std::int32_t> answers;  // Auto, Prefilter, EveryEntry, Records
     bool Agree() const {
         for (const std::int32_t answer : answers) {
             if (answer != answers.front()) return false;
@@ -25,9 +30,22 @@ struct ModeAnswers {
     }
 };
 
-template <typename Filter, typename Request, typename... Modes>
-ModeAnswers FilterInEveryMode(Filter filter, const Request& request, Modes... modes) {
-    return {{filter(request, modes)...}};
+inline constexpr talvo::detail::SearchWalk kEveryWalk[] = {
+    talvo::detail::SearchWalk::Auto, talvo::detail::SearchWalk::Prefilter, talvo::detail::SearchWalk::EveryEntry,
+    talvo::detail::SearchWalk::Records};
+
+// FilterText's answer every way; a NUL must follow the request.
+inline ModeAnswers FilterEveryWay(std::string_view request) {
+    ModeAnswers all;
+    for (const auto walk : kEveryWalk) all.answers.push_back(talvo::detail::FilterTextWalking(request, walk));
+    return all;
+}
+
+// FilterUnits's answer every way.
+inline ModeAnswers FilterEveryWay(talvo::UnitView request) {
+    ModeAnswers all;
+    for (const auto walk : kEveryWalk) all.answers.push_back(talvo::detail::FilterUnitsWalking(request, walk));
+    return all;
 }
 
 }  // namespace testkit

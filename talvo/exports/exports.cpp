@@ -59,12 +59,7 @@ TALVO_EXPORT int32_t TALVO_HOST_CALL UnloadDll(int32_t reason) {
 
 TALVO_EXPORT int32_t TALVO_HOST_CALL LoadRules(TalvoWindow, TalvoWindow, char* data, char*, TalvoBool,
                                                TalvoBool) {
-    return talvo::GuardedCommand(data, [] {
-        // The count of this call's own pass, even when another pass has
-        // published after it.
-        const talvo::RuleSnapshot store = talvo::LoadAllRuleFiles();
-        return store->incomplete ? talvo::kInternalFailureAnswer : store->entryCount;
-    });
+    return talvo::GuardedCommand(data, [] { return talvo::LoadRulesAnswer(); });
 }
 
 TALVO_EXPORT int32_t TALVO_HOST_CALL RuleFilter(TalvoWindow, TalvoWindow, char* data, char*, TalvoBool,

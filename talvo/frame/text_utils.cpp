@@ -21,41 +21,27 @@
 namespace talvo {
 namespace {
 
-HeapAllocator g_allocator = nullptr;
-
-void* Allocate(std::size_t bytes, std::size_t alignment, TokenRegion* region) noexcept {
-    return region != nullptr ? region->Allocate(bytes, alignment) : HeapAllocate(bytes);
-}
-
 // Allocates a node and a text of `length` bytes plus NUL, copying `bytes`,
-// from `region` or else the general heap. Answers which step failed: 0 none,
-// 1 the node, 2 the text.
-int NewNode(const char* bytes, std::size_t length, TokenNode*& node, TokenRegion* region) noexcept {
-    node = static_cast<TokenNode*>(Allocate(sizeof(TokenNode), alignof(TokenNode), region));
+// from `region`. Answers which step failed: 0 none, 1 the node, 2 the text.
+int NewNode(const char* bytes, std::size_t length, TokenNode*& node, TokenRegion& region) noexcept {
+    node = static_cast<TokenNode*>(region.Allocate(sizeof(TokenNode), alignof(TokenNode)));
     if (node == nullptr) {
         return 1;
     }
     node->next = nullptr;
-    node->text = static_cast<char*>(Allocate(length + 1, 1, region));
+    node->text = region.Copy(std::string_view(bytes, length));
     if (node->text == nullptr) {
-        if (region == nullptr) {
-            HeapFree(node);
-        }
         node = nullptr;
         return 2;
     }
-    std::memcpy(node->text, bytes, length);
-    node->text[length] = '\0';
     return 0;
 }
 
 }  // namespace
 
-void* HeapAllocate(std::size_t bytes) noexcept {
-    return g_allocator != nullptr ? g_allocator(bytes) : std::malloc(bytes);
+void* HeapAllocate(std::size_t bytes, HeapAllocator allocator) noexcept {
+    return allocator != nullptr ? allocator(bytes) : std::malloc(bytes);
 }
-
-void HeapFree(void* block) noexcept { std::free(block); }
 
 struct TokenRegion::Block {
     Block* previous;
@@ -64,7 +50,7 @@ struct TokenRegion::Block {
 TokenRegion::~TokenRegion() {
     while (m_blocks != nullptr) {
         Block* const previous = m_blocks->previous;
-        HeapFree(m_blocks);
+        std::free(m_blocks);
         m_blocks = previous;
     }
 }
@@ -99,7 +85,7 @@ void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
             return nullptr;
         }
         // Under the newest block, whose free rest stays in use.
-        auto* block = static_cast<Block*>(HeapAllocate(kHeader + bytes));
+        auto* block = static_cast<Block*>(HeapAllocate(kHeader + bytes, m_allocator));
         if (block == nullptr) {
             return nullptr;
         }
@@ -115,7 +101,7 @@ void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
     auto at = reinterpret_cast<std::uintptr_t>(m_free);
     at = (at + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
     if (m_free == nullptr || at + bytes > reinterpret_cast<std::uintptr_t>(m_end)) {
-        auto* block = static_cast<Block*>(HeapAllocate(kHeader + m_nextSize));
+        auto* block = static_cast<Block*>(HeapAllocate(kHeader + m_nextSize, m_allocator));
         if (block == nullptr) {
             return nullptr;
         }
@@ -134,20 +120,16 @@ void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
     return reinterpret_cast<void*>(at);
 }
 
-HeapAllocator SetHeapAllocator(HeapAllocator allocator) noexcept {
-    const HeapAllocator previous = g_allocator;
-    g_allocator = allocator;
-    return previous;
-}
-
-TokenNode* Tokenize(const char* text, char separator) {
-    if (text == nullptr) {
-        return nullptr;
+char* TokenRegion::Copy(std::string_view text) noexcept {
+    auto* copy = static_cast<char*>(Allocate(text.size() + 1, 1));
+    if (copy != nullptr) {
+        std::memcpy(copy, text.data(), text.size());
+        copy[text.size()] = '\0';
     }
-    return Tokenize(std::string_view(text), separator);
+    return copy;
 }
 
-TokenNode* Tokenize(std::string_view text, char separator, TokenRegion* region) {
+TokenNode* Tokenize(std::string_view text, char separator, TokenRegion& region) {
     TokenNode* head = nullptr;
     TokenNode* tail = nullptr;
     const char* current = text.data();
@@ -163,9 +145,6 @@ TokenNode* Tokenize(std::string_view text, char separator, TokenRegion* region) 
         TokenNode* node = nullptr;
         const int failedStep = NewNode(current, length, node, region);
         if (failedStep != 0) {
-            if (region == nullptr) {
-                FreeTokenList(head);
-            }
             throw TokenizeOutOfMemory(failedStep == 1 ? "Out of memory: tokenize (1)"
                                                       : "Out of memory: tokenize (2)");
         }
@@ -183,21 +162,10 @@ TokenNode* Tokenize(std::string_view text, char separator, TokenRegion* region) 
     return head;
 }
 
-TokenNode* NewTokenNode(const char* text) noexcept { return NewTokenNode(std::string_view(text)); }
-
-TokenNode* NewTokenNode(std::string_view text, TokenRegion* region) noexcept {
+TokenNode* NewTokenNode(std::string_view text, TokenRegion& region) noexcept {
     TokenNode* node = nullptr;
     NewNode(text.data(), text.size(), node, region);
     return node;
-}
-
-void FreeTokenList(TokenNode* first) noexcept {
-    while (first != nullptr) {
-        TokenNode* const next = first->next;
-        HeapFree(first->text);
-        HeapFree(first);
-        first = next;
-    }
 }
 
 std::string GetToken(const char* text, char separator, std::int32_t n) {

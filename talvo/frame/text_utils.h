@@ -13,10 +13,11 @@
 
 namespace talvo {
 
-// One element of a singly linked token list. Nodes and texts come from the
-// general heap (HeapAllocate) and go back only through FreeTokenList.
+// One element of a singly linked token list. Every list lives in a
+// TokenRegion, nodes and texts alike, and goes with it: nothing frees a list
+// on its own.
 struct TokenNode {
-    char* text;       // owned, NUL-terminated copy of the token's bytes
+    char* text;       // NUL-terminated copy of the token's bytes
     TokenNode* next;  // following node, or null at the end
 };
 
@@ -27,26 +28,26 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The general heap of the library's long-lived data (token lists, rule sets,
-// rule records): malloc, unless a test replaced the allocator to make it fail.
-// HeapFree releases what HeapAllocate gave (null is fine).
-void* HeapAllocate(std::size_t bytes) noexcept;
-void HeapFree(void* block) noexcept;
+// Where the library's long-lived data (token lists, rule sets, rule records)
+// takes its memory from: malloc, unless whoever owns the data passes another
+// allocator (a harness passes one that fails, to see memory run out). What an
+// allocator hands out goes back through std::free.
 using HeapAllocator = void* (*)(std::size_t bytes);
-// Installs `allocator` (null restores malloc) and answers the previous one.
-HeapAllocator SetHeapAllocator(HeapAllocator allocator) noexcept;
 
-// A region of the general heap for token lists (and whatever else) that are
-// all let go at once. The rule store keeps its records and lists in one:
-// loading and dropping 100,000 entries then costs a few dozen blocks instead
-// of an allocation and a free for every record, node and text. Blocks come
-// from HeapAllocate, so a failing allocator fails them too. What a region
-// hands out is never freed on its own (never FreeTokenList on its lists); it
-// goes with the region. One thread fills a region; reading what it holds is
-// free for all.
+// `bytes` from `allocator`, or from malloc when it is null; null when none
+// can be had.
+void* HeapAllocate(std::size_t bytes, HeapAllocator allocator) noexcept;
+
+// A region of the heap for token lists (and whatever else) that are all let
+// go at once. The rule store keeps its records and lists in one: loading and
+// dropping 100,000 entries then costs a few dozen blocks instead of an
+// allocation and a free for every record, node and text. Blocks come from the
+// region's allocator, so a failing allocator fails them too. What a region
+// hands out is never freed on its own; it goes with the region. One thread
+// fills a region; reading what it holds is free for all.
 class TokenRegion {
 public:
-    TokenRegion() noexcept = default;
+    explicit TokenRegion(HeapAllocator allocator = nullptr) noexcept : m_allocator(allocator) {}
     ~TokenRegion();
     TokenRegion(const TokenRegion&) = delete;
     TokenRegion& operator=(const TokenRegion&) = delete;
@@ -56,40 +57,31 @@ public:
     // Requests of more than kLargest bytes get a block of their own.
     void* Allocate(std::size_t bytes, std::size_t alignment) noexcept;
 
+    // A NUL-terminated copy of `text` (which holds no NUL byte), or null when
+    // memory runs out.
+    char* Copy(std::string_view text) noexcept;
+
     static constexpr std::size_t kLargest = 256;
 
 private:
     struct Block;
+    HeapAllocator m_allocator;
     Block* m_blocks = nullptr;  // the newest first
     char* m_free = nullptr;     // the unused rest of the newest shared block
     char* m_end = nullptr;
     std::size_t m_nextSize = 4096;
 };
 
-// Splits `text` at every `separator` byte; runs of separators and separators
-// at either end give no empty tokens. A null or token-free text gives null.
-// On running out of memory, frees what it built and throws TokenizeOutOfMemory.
-TokenNode* Tokenize(const char* text, char separator);
-// The same for the bytes of `text`, which holds no NUL byte. With a `region`
-// the nodes and texts come from it, and a failed call leaves what it made
-// there, to go with the region.
-TokenNode* Tokenize(std::string_view text, char separator, TokenRegion* region = nullptr);
+// Splits the bytes of `text`, which holds no NUL byte, at every `separator`
+// byte into a list made in `region`; runs of separators and separators at
+// either end give no empty tokens. A token-free text gives null. On running
+// out of memory throws TokenizeOutOfMemory; what it made until then stays in
+// the region, to go with it.
+TokenNode* Tokenize(std::string_view text, char separator, TokenRegion& region);
 
-// A one-node list holding a copy of the whole of `text` (not null), or null
-// when memory runs out.
-TokenNode* NewTokenNode(const char* text) noexcept;
-// The same for the bytes of `text`, which holds no NUL byte; from `region`
-// when one is given.
-TokenNode* NewTokenNode(std::string_view text, TokenRegion* region = nullptr) noexcept;
-
-// Releases every node and text of the chain starting at `first` (null is fine).
-void FreeTokenList(TokenNode* first) noexcept;
-
-struct TokenListDeleter {
-    void operator()(TokenNode* first) const noexcept { FreeTokenList(first); }
-};
-// Owning handle for a token list a caller does not hand over to the rule store.
-using TokenList = std::unique_ptr<TokenNode, TokenListDeleter>;
+// A one-node list in `region` holding a copy of the whole of `text` (which
+// holds no NUL byte), or null when memory runs out.
+TokenNode* NewTokenNode(std::string_view text, TokenRegion& region) noexcept;
 
 // The `n`-th (1-based) maximal run of bytes other than `separator` in `text`,
 // or the empty string when there is no such token (n below 1 included).

@@ -143,15 +143,14 @@ bool WordsNeedExclamation(const talvo::RuleRecord& record) {
 // searched with, gets a code that says so.
 EntryJudgement JudgeRecord(RuleKind kind, const talvo::RuleRecord& record) {
     int groupNumber = 0;
-    for (const talvo::TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
+    for (const talvo::RuleGroup* group = record.exceptions; group != nullptr; group = group->next) {
         ++groupNumber;
-        const talvo::TokenList words(talvo::Tokenize(group->text, ' '));
-        if (!words) {
+        if (group->words == nullptr) {
             return Judged("never-catches", "exception group " + std::to_string(groupNumber) +
                                                " is made of blanks only, which stops the entry from catching any text");
         }
         bool everyText = true;
-        for (const talvo::TokenNode* word = words.get(); word != nullptr && everyText; word = word->next) {
+        for (const talvo::TokenNode* word = group->words; word != nullptr && everyText; word = word->next) {
             everyText = MatchesEveryText(kind, word->text);
         }
         if (!everyText) {
@@ -347,15 +346,15 @@ std::string RulesFolderProblem(const std::string& base, const std::string& rules
 }  // namespace
 
 EntryJudgement JudgeEntry(RuleKind kind, std::string_view piece, talvo::RuleFileEncoding encoding) {
+    // The record and its lists live in the region, and go with it.
+    talvo::TokenRegion region;
     talvo::RuleRecord record{nullptr, nullptr, false};
     bool made = false;
     try {
-        made = talvo::FillRuleRecord(&record, kind, piece, encoding);
+        made = talvo::FillRuleRecord(&record, kind, piece, encoding, region);
     } catch (...) {
         made = false;
     }
-    const talvo::TokenList words(record.words);
-    const talvo::TokenList exceptions(record.exceptions);
     if (!made) {
         return {};
     }

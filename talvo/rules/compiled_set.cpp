@@ -17,9 +17,9 @@
 namespace talvo {
 namespace {
 
+using detail::SearchWalk;
 using Tools::kAnyOne;
 using Tools::kAnyRun;
-constexpr char kBlank = ' ';
 
 constexpr std::size_t kLiteralLimit = LiteralPrefilter::kLongest;
 
@@ -193,10 +193,7 @@ private:
 
 CompiledSet::CompiledSet(const RuleRecord* const* set, std::size_t capacity) : m_set(set) {
     Offset(capacity);
-    m_groupStart.reserve(capacity + 1);
     m_heads.reserve(capacity);
-    m_groupStart.push_back(0);
-    m_groupWords.push_back(0);
     m_literals.Reserve(capacity);
 }
 
@@ -235,33 +232,11 @@ void CompiledSet::Append() {
         head.exact = 0;
     }
     m_heads.push_back(head);
-    for (const TokenNode* group = record.exceptions; group != nullptr; group = group->next) {
-        // The group's words, as Tokenize at blanks gives them.
-        const std::string_view text(group->text);
-        if (text.size() > UINT16_MAX) {
-            throw std::length_error("prepared rule set: exception group too long");
-        }
-        const std::uint32_t firstWord = Offset(m_words.size());
-        std::size_t at = 0;
-        while (at < text.size()) {
-            while (at < text.size() && text[at] == kBlank) {
-                ++at;
-            }
-            const std::size_t start = at;
-            while (at < text.size() && text[at] != kBlank) {
-                ++at;
-            }
-            if (at > start) {
-                m_words.push_back({static_cast<std::uint16_t>(start), static_cast<std::uint16_t>(at - start)});
-            }
-        }
-        m_groupText.push_back(group->text);
-        m_groupWords.push_back(Offset(m_words.size()));
-        if (m_words.size() == firstWord) {
+    for (const RuleGroup* group = record.exceptions; group != nullptr; group = group->next) {
+        if (group->words == nullptr) {
             canCatch = false;  // a group of blanks only: the entry never catches
         }
     }
-    m_groupStart.push_back(Offset(m_groupText.size()));
     if (!canCatch) {
         return;
     }
@@ -326,45 +301,28 @@ bool CompiledSet::CatchesIn(std::size_t entry, Chars text) const {
         }
         return true;
     };
-    const auto groups = [&](auto&& visitGroup) {
-        for (std::uint32_t group = m_groupStart[entry]; group < m_groupStart[entry + 1]; ++group) {
-            const std::string_view groupText(m_groupText[group]);
-            const auto groupWords = [&](auto&& visit) {
-                for (std::uint32_t word = m_groupWords[group]; word < m_groupWords[group + 1]; ++word) {
-                    if (!visit(groupText.substr(m_words[word].offset, m_words[word].length))) {
-                        return false;
-                    }
-                }
-                return true;
-            };
-            if (!visitGroup(groupWords)) {
-                return false;
-            }
-        }
-        return true;
-    };
-    return EntryCatches(words, groups, [&](std::string_view word) { return MatchesWord(text, word, wide); });
+    return EntryCatches(words, GroupsOf(record.exceptions), [&](std::string_view word) { return MatchesWord(text, word, wide); });
 }
 
-std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, CompiledSearch how) const {
+std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, SearchWalk how) const {
     return Find(Text{text, nullptr}, first, how);
 }
 
 std::int64_t CompiledSet::FindFirst(std::string_view bytes, UnitView units, std::size_t first,
-                                    CompiledSearch how) const {
+                                    SearchWalk how) const {
     return Find(Text{bytes, &units}, first, how);
 }
 
-std::int64_t CompiledSet::Find(const Text& search, std::size_t first, CompiledSearch how) const {
+std::int64_t CompiledSet::Find(const Text& search, std::size_t first, SearchWalk how) const {
     const std::string_view text = search.bytes;
     const std::size_t count = EntryCount();
     if (first >= count) {
         return -1;
     }
-    if (how == CompiledSearch::Auto) {
-        how = count - first >= kPrefilterFrom ? CompiledSearch::Prefilter : CompiledSearch::EveryEntry;
+    if (how == SearchWalk::Auto) {
+        how = count - first >= kPrefilterFrom ? SearchWalk::Prefilter : SearchWalk::EveryEntry;
     }
-    if (how == CompiledSearch::EveryEntry) {
+    if (how == SearchWalk::EveryEntry) {
         for (std::size_t entry = first; entry < count; ++entry) {
             if (Catches(entry, search)) {
                 return static_cast<std::int64_t>(entry);

@@ -2,9 +2,9 @@
 
 // A rule set prepared for searching, made once when the set is loaded and
 // kept beside its records. It adds to the records what a search would
-// otherwise work out for every text: where each exception group splits into
-// words, which entries can never catch, and a literal per entry for the
-// prefilter. The answers are those of TestRule on the records: an entry is
+// otherwise work out for every text: which entries can never catch, and a
+// literal per entry for the prefilter. Exception groups it takes from the
+// records, split when they were made. The answers are those of TestRule on the records: an entry is
 // tested with the same Talvo_TestWildText calls on the same words, in the
 // same order.
 //
@@ -31,16 +31,11 @@
 
 #include "talvo/frame/encoding.h"
 #include "talvo/rules/literal_prefilter.h"
+#include "talvo/rules/search_walk.h"
 
 namespace talvo {
 
 struct RuleRecord;
-
-// How a prepared set is searched; every way gives the same answers. Auto is
-// what the library uses: the prefilter where enough entries are left to repay
-// its pass over the text, every entry in order where only a few are.
-// Prefilter and EveryEntry force one way, so that tests can compare them.
-enum class CompiledSearch { Auto, Prefilter, EveryEntry };
 
 class CompiledSet {
 public:
@@ -58,19 +53,23 @@ public:
     void Seal();
 
     // The entries appended.
-    std::size_t EntryCount() const { return m_groupStart.size() - 1; }
+    std::size_t EntryCount() const { return m_heads.size(); }
 
     // The 0-based index of the first entry at or after `first` that catches
     // `text`, or -1 when none does (also when `first` is past the end). The
     // text is code page 1251 bytes, or units (talvo/frame/encoding.h) when it
     // holds characters the code page lacks. Needs Seal first. Throws only
     // std::bad_alloc: when the scratch area of a search cannot be made or
-    // grow, or for a wide rule's word of more than 520 characters.
-    std::int64_t FindFirst(std::string_view text, std::size_t first, CompiledSearch how = CompiledSearch::Auto) const;
+    // grow, or for a wide rule's word of more than 520 characters. `how`:
+    // Auto takes the prefilter where enough entries are left to repay its
+    // pass over the text, every entry in order where only a few are;
+    // Prefilter and EveryEntry force one way (Records is not one of a
+    // prepared set's).
+    std::int64_t FindFirst(std::string_view text, std::size_t first, detail::SearchWalk how = detail::SearchWalk::Auto) const;
     // The same for a text of units: `units`, and `bytes`, as long, the same
     // text in code page 1251 bytes with byte 0 for each unit of 256 and up.
     std::int64_t FindFirst(std::string_view bytes, UnitView units, std::size_t first,
-                           CompiledSearch how = CompiledSearch::Auto) const;
+                           detail::SearchWalk how = detail::SearchWalk::Auto) const;
 
 private:
     // A text as the search reads it: code page 1251 bytes, where each
@@ -82,7 +81,7 @@ private:
         std::string_view bytes;
         const UnitView* units;
     };
-    std::int64_t Find(const Text& text, std::size_t first, CompiledSearch how) const;
+    std::int64_t Find(const Text& text, std::size_t first, detail::SearchWalk how) const;
     bool Catches(std::size_t entry, const Text& text) const;
     template <typename Chars>
     bool CatchesIn(std::size_t entry, Chars text) const;
@@ -100,18 +99,6 @@ private:
         bool wide = false;  // the rule's words and groups are UTF-8
     };
     std::vector<EntryHead> m_heads;
-    // Entry e's exception groups are [m_groupStart[e], m_groupStart[e + 1]);
-    // group g is the text m_groupText[g] and its words are
-    // [m_groupWords[g], m_groupWords[g + 1]) of m_words, each a piece of
-    // that text. A group without words is one of blanks only.
-    std::vector<std::uint32_t> m_groupStart;
-    std::vector<const char*> m_groupText;
-    std::vector<std::uint32_t> m_groupWords;
-    struct Span {
-        std::uint16_t offset;
-        std::uint16_t length;
-    };
-    std::vector<Span> m_words;
 
     LiteralPrefilter m_literals;                  // literal anywhere in the text -> its entries
     LiteralPrefilter m_startLiterals;             // literal the text starts with -> its entries

@@ -12,6 +12,12 @@
 // visitGroup(groupWords) for each group in order, where groupWords is a
 // `words` of the group, until visitGroup answers false, and answers whether
 // none did. `matches(word)` is the wildcard test of the text against a word.
+//
+// A record's exception groups come split into their words from loading
+// (RuleGroup), so no search splits them again; WordsOf and GroupsOf hand a
+// record's lists to EntryCatches as they stand.
+
+#include "talvo/rules/rule_store.h"
 
 namespace talvo {
 
@@ -28,6 +34,30 @@ bool EntryCatches(Words&& words, Groups&& groups, Matches&& matches) {
         });
         return any && !all;  // the text goes past the group
     });
+}
+
+// `words` for EntryCatches over a token list: visit(text) for each node.
+inline auto WordsOf(const TokenNode* first) {
+    return [first](auto&& visit) {
+        for (const TokenNode* word = first; word != nullptr; word = word->next) {
+            if (!visit(static_cast<const char*>(word->text))) {
+                return false;
+            }
+        }
+        return true;
+    };
+}
+
+// `groups` for EntryCatches over a record's exception groups.
+inline auto GroupsOf(const RuleGroup* first) {
+    return [first](auto&& visitGroup) {
+        for (const RuleGroup* group = first; group != nullptr; group = group->next) {
+            if (!visitGroup(WordsOf(group->words))) {
+                return false;
+            }
+        }
+        return true;
+    };
 }
 
 }  // namespace talvo

@@ -1,5 +1,5 @@
 // Reading a rule file: its bytes, from the file system or the source a
-// harness set, and the encoding they are in; the cutting is piece_cutting's.
+// harness passes, and the encoding they are in; the cutting is piece_cutting's.
 
 #include <cstdio>
 #include <memory>
@@ -44,9 +44,6 @@ bool ReadFromFileSystem(const char* path, std::string* bytes) {
     return std::ferror(file.get()) == 0;
 }
 
-RuleFileSource g_source = nullptr;
-
-
 // The encoding of a file's content and the length of its mark.
 RuleFileEncoding Detect(std::string_view bytes, std::size_t& markLength) {
     static constexpr struct {
@@ -87,16 +84,16 @@ void ReadBytesInto(std::string_view bytes, RulePieces* list, RuleFileReading* re
     }
 }
 
-void ReadFileInto(const char* path, RulePieces* list, RuleFileReading* reading) noexcept {
+void ReadFileInto(const char* path, RulePieces* list, RuleFileReading* reading, RuleFileSource source) noexcept {
     if (reading != nullptr) {
         *reading = RuleFileReading{};
     }
     if (path == nullptr || list == nullptr) {
         return;
     }
-    if (g_source != nullptr) {
+    if (source != nullptr) {
         std::string_view bytes;
-        if (g_source(path, &bytes)) {
+        if (source(path, &bytes)) {
             ReadBytesInto(bytes, list, reading);
         }
         return;
@@ -119,14 +116,8 @@ void ReadRuleBytes(std::string_view bytes, RulePieces* list, RuleFileReading* re
     ReadBytesInto(bytes, list, reading);
 }
 
-void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading) noexcept {
-    ReadFileInto(path, list, reading);
-}
-
-RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept {
-    const RuleFileSource previous = g_source;
-    g_source = source;
-    return previous;
+void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading, RuleFileSource source) noexcept {
+    ReadFileInto(path, list, reading, source);
 }
 
 std::string RuleFilePath(const char* extension) {

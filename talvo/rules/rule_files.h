@@ -94,20 +94,14 @@ struct RuleFileReading {
 // A missing or unreadable file adds nothing. Running out of memory ends the
 // reading; the pieces appended until then stay. `reading`, when given, is
 // reset and then tells what the reading found; its origins match the pieces
-// appended one for one, also when memory ran out.
-void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading = nullptr) noexcept;
+// appended one for one, also when memory ran out. The bytes come from
+// `source`, or from the file system when it is null.
+void ReadRuleFile(const char* path, RulePieces* list, RuleFileReading* reading = nullptr,
+                  RuleFileSource source = nullptr) noexcept;
 
 // ReadRuleFile for a file whose whole content is `bytes`; `reading->found`
 // is set.
 void ReadRuleBytes(std::string_view bytes, RulePieces* list, RuleFileReading* reading = nullptr) noexcept;
-
-// Where ReadRuleFile takes a file's bytes from: the file system, unless a
-// harness installed its own source. A source points `bytes` at the whole
-// content (which it keeps until the next call) and answers true, or answers
-// false for a file that is missing or cannot be read. Answers the previous
-// source; null restores the file system.
-using RuleFileSource = bool (*)(const char* path, std::string_view* bytes);
-RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 
 // Fills `record`, whose two lists are null, from one piece read as a rule of
 // `kind` (its text ends at a NUL, as the reader cuts pieces): the one way the
@@ -115,13 +109,13 @@ RuleFileSource SetRuleFileSource(RuleFileSource source) noexcept;
 // checker. A piece of a decoded file (`encoding` other than Cp1251: UTF-8)
 // becomes the rule its characters make in code page 1251 when the code page
 // holds them all; otherwise `record->wide` is set and the lists hold UTF-8.
-// The lists come from `region` when one is given (they then go with it),
-// else from the general heap, for the caller to free with FreeTokenList.
-// Answers false, with both lists null, when the whole-pattern word could not
-// be made (out of memory). Throws TokenizeOutOfMemory; lists made before the
-// throw stay in `record` for the caller to free.
-bool FillRuleRecord(RuleRecord* record, RuleKind kind, std::string_view piece,
-                    RuleFileEncoding encoding = RuleFileEncoding::Cp1251, TokenRegion* region = nullptr);
+// Exception groups are split into their words here, once. Everything the
+// record points to is made in `region` and goes with it. Answers false, with
+// both lists null, when the whole-pattern word could not be made (out of
+// memory). Throws TokenizeOutOfMemory; what was made until then stays in the
+// region.
+bool FillRuleRecord(RuleRecord* record, RuleKind kind, std::string_view piece, RuleFileEncoding encoding,
+                    TokenRegion& region);
 
 
 }  // namespace talvo

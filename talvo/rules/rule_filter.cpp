@@ -7,11 +7,14 @@
 #include <string_view>
 
 #include "talvo/rules/entry_catches.h"
+#include "talvo/rules/search_walk.h"
 #include "talvo/rules/unit_matching.h"
 #include "talvo/tools/tools.h"
 
 namespace talvo {
 namespace {
+
+using detail::SearchWalk;
 
 constexpr std::int32_t kNotWholeSetNumber = -1;
 constexpr std::int32_t kSetNumberOutOfRange = -2;
@@ -49,31 +52,11 @@ const char* TextAfterTwoWords(const char* request) {
     return current;
 }
 
-// Tests a record with `matches(word)` for each word. Exception groups are
-// split here, as they are tested: a set without a prepared form has nothing
-// split at loading.
+// Tests a record with `matches(word)` for each word; its exception groups
+// were split into words when it was made.
 template <typename Matches>
 bool TestRecord(const RuleRecord* record, Matches matches) {
-    const auto listWords = [](const TokenNode* first) {
-        return [first](auto&& visit) {
-            for (const TokenNode* word = first; word != nullptr; word = word->next) {
-                if (!visit(word->text)) {
-                    return false;
-                }
-            }
-            return true;
-        };
-    };
-    const auto groups = [&](auto&& visitGroup) {
-        for (const TokenNode* group = record->exceptions; group != nullptr; group = group->next) {
-            const TokenList words(Tokenize(group->text, ' '));
-            if (!visitGroup(listWords(words.get()))) {
-                return false;
-            }
-        }
-        return true;
-    };
-    return EntryCatches(listWords(record->words), groups, matches);
+    return EntryCatches(WordsOf(record->words), GroupsOf(record->exceptions), matches);
 }
 
 // Kept out of line: the code page 1251 search loop stays as small as it was.
@@ -160,11 +143,11 @@ std::int32_t Walk(const Search& search, Test test) {
 }
 
 // The answer of a well-formed request: through the prepared set when there
-// is one (and `mode` asks for it), else by walking the records with `test`.
+// is one (and `walk` asks for it), else by walking the records with `test`.
 // `find(first, how)` searches the prepared set.
 template <typename Find, typename Test>
-std::int32_t Answer(const Search& search, Find find, SearchMode mode, Test test) {
-    if (search.prepared == nullptr || mode == SearchMode::Records) {
+std::int32_t Answer(const Search& search, Find find, SearchWalk walk, Test test) {
+    if (search.prepared == nullptr || walk == SearchWalk::Records) {
         return Walk(search, test);
     }
     // A start number below 1 searches from entry 1; one past the end finds nothing.
@@ -172,10 +155,7 @@ std::int32_t Answer(const Search& search, Find find, SearchMode mode, Test test)
     if (static_cast<std::uint64_t>(first) >= search.prepared->EntryCount()) {
         return 0;
     }
-    const CompiledSearch how = mode == SearchMode::Auto        ? CompiledSearch::Auto
-                               : mode == SearchMode::Prefilter ? CompiledSearch::Prefilter
-                                                               : CompiledSearch::EveryEntry;
-    const std::int64_t found = find(static_cast<std::size_t>(first), how);
+    const std::int64_t found = find(static_cast<std::size_t>(first), walk);
     return found < 0 ? 0 : static_cast<std::int32_t>(found + 1);
 }
 
@@ -195,21 +175,19 @@ bool TestRuleUnits(const RuleRecord* record, UnitView text) {
     return TestRecord(record, [text](const char* word) { return TestWildUnits(text, std::string_view(word)); });
 }
 
-std::int32_t FilterText(std::string_view request, SearchMode mode) {
+namespace detail {
+
+std::int32_t FilterTextWalking(std::string_view request, SearchWalk walk) {
     const Search search = StartSearch(request.data());
     if (search.set == nullptr) {
         return search.answer;
     }
     const std::string_view text = request.substr(search.textOffset);
-    const auto find = [&](std::size_t first, CompiledSearch how) {
-        return search.prepared->FindFirst(text, first, how);
-    };
-    return Answer(search, find, mode, [text](const RuleRecord* record) { return TestRuleText(record, text); });
+    const auto find = [&](std::size_t first, SearchWalk how) { return search.prepared->FindFirst(text, first, how); };
+    return Answer(search, find, walk, [text](const RuleRecord* record) { return TestRuleText(record, text); });
 }
 
-std::int32_t FilterText(const char* request, SearchMode mode) { return FilterText(std::string_view(request), mode); }
-
-std::int32_t FilterUnits(UnitView request, SearchMode mode) {
+std::int32_t FilterUnitsWalking(UnitView request, SearchWalk walk) {
     // The numbers and the blanks around them are ASCII; a stand-in byte for
     // each wide unit (any byte but a blank, a digit or '-' parses alike)
     // keeps every position where it is.
@@ -231,10 +209,18 @@ std::int32_t FilterUnits(UnitView request, SearchMode mode) {
         }
     }
     const std::string_view narrowed = std::string_view(bytes).substr(search.textOffset);
-    const auto find = [&](std::size_t first, CompiledSearch how) {
+    const auto find = [&](std::size_t first, SearchWalk how) {
         return search.prepared->FindFirst(narrowed, text, first, how);
     };
-    return Answer(search, find, mode, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
+    return Answer(search, find, walk, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
 }
+
+}  // namespace detail
+
+std::int32_t FilterText(std::string_view request) { return detail::FilterTextWalking(request, SearchWalk::Auto); }
+
+std::int32_t FilterText(const char* request) { return FilterText(std::string_view(request)); }
+
+std::int32_t FilterUnits(UnitView request) { return detail::FilterUnitsWalking(request, SearchWalk::Auto); }
 
 }  // namespace talvo

@@ -13,8 +13,8 @@
 //   n   the first entry at or after the start number that the text satisfies
 //   0   no such entry; also every start number past the end of the set
 //       (more digits than 32 bits hold included)
-//   -6  failure inside: memory ran out (only a set that could not be
-//       prepared splits its exception groups while searching)
+//   -6  failure inside: memory ran out for the search's own working space
+//       (its copy of the request, the prefilter's scratch area)
 // A start number below 1 (also a negative one of more than 32 bits) searches
 // from entry 1.
 //
@@ -31,27 +31,18 @@
 
 namespace talvo {
 
-// How FilterText and FilterUnits walk a set; every way gives the same
-// answers. Auto is what the library uses: the prepared set, with the literal
-// prefilter when enough entries are left to repay it. The others are there
-// so that tests can compare: Prefilter always uses the prefilter, EveryEntry
-// tests every entry of the prepared set in order, Records tests the records
-// themselves as TestRule does (also the way for a set that has no prepared
-// form).
-enum class SearchMode { Auto, Prefilter, EveryEntry, Records };
-
 // The answer of RuleFilter for `request` (NUL-terminated), from the store
 // published when it starts (any thread, any number at once). Throws only
-// TokenizeOutOfMemory (or std::bad_alloc) when memory runs out.
-std::int32_t FilterText(const char* request, SearchMode mode = SearchMode::Auto);
+// std::bad_alloc when memory runs out.
+std::int32_t FilterText(const char* request);
 // The same for a request whose length is known; a NUL must follow it.
-std::int32_t FilterText(std::string_view request, SearchMode mode = SearchMode::Auto);
+std::int32_t FilterText(std::string_view request);
 
 // FilterText for a request decoded from UTF-8 that holds characters code
 // page 1251 lacks (see talvo/frame/encoding.h). Its text is matched character
 // by character; a character the code page lacks matches only itself, '?' and
 // '*'.
-std::int32_t FilterUnits(UnitView request, SearchMode mode = SearchMode::Auto);
+std::int32_t FilterUnits(UnitView request);
 
 // True when `text` matches every word of `record` and no exception group as a
 // whole. A null record is false.

@@ -57,17 +57,50 @@ Fields PieceFields(std::string_view piece) {
     return {found[0], found[1]};
 }
 
+// The exception groups of a field: runs of bytes other than '@', each kept
+// as written and split at blanks into its words.
+RuleGroup* SplitGroups(std::string_view field, TokenRegion& region) {
+    RuleGroup* first = nullptr;
+    RuleGroup** link = &first;
+    std::size_t at = 0;
+    for (;;) {
+        while (at < field.size() && field[at] == '@') {
+            ++at;
+        }
+        if (at == field.size()) {
+            return first;
+        }
+        const std::size_t start = at;
+        while (at < field.size() && field[at] != '@') {
+            ++at;
+        }
+        const std::string_view text = field.substr(start, at - start);
+        auto* group = static_cast<RuleGroup*>(region.Allocate(sizeof(RuleGroup), alignof(RuleGroup)));
+        if (group == nullptr) {
+            throw TokenizeOutOfMemory("Out of memory: tokenize (1)");
+        }
+        *group = {nullptr, nullptr, nullptr};
+        group->text = region.Copy(text);
+        if (group->text == nullptr) {
+            throw TokenizeOutOfMemory("Out of memory: tokenize (2)");
+        }
+        group->words = Tokenize(text, ' ', region);
+        *link = group;
+        link = &group->next;
+    }
+}
+
 void FillPatternRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions,
-                       TokenRegion* region) {
+                       TokenRegion& region) {
     if (exceptions == "-") {
         exceptions = {};
     }
     record->words = Tokenize(pattern, ' ', region);
-    record->exceptions = Tokenize(exceptions, '@', region);
+    record->exceptions = SplitGroups(exceptions, region);
 }
 
 void FillAddressRecord(RuleRecord* record, std::string_view pattern, std::string_view exceptions,
-                       TokenRegion* region) {
+                       TokenRegion& region) {
     if (pattern.empty()) {
         return;
     }
@@ -81,7 +114,7 @@ void FillAddressRecord(RuleRecord* record, std::string_view pattern, std::string
 
 // Whole-pattern records hold the whole field as their one word. Without that
 // word the record would catch every text, so a missing word means no record.
-bool FillWholePatternRecord(RuleRecord* record, std::string_view pattern, TokenRegion* region) {
+bool FillWholePatternRecord(RuleRecord* record, std::string_view pattern, TokenRegion& region) {
     record->words = NewTokenNode(pattern, region);
     return record->words != nullptr;
 }
@@ -90,7 +123,7 @@ bool FillWholePatternRecord(RuleRecord* record, std::string_view pattern, TokenR
 }  // namespace
 
 bool FillRuleRecord(RuleRecord* record, RuleKind kind, std::string_view piece, RuleFileEncoding encoding,
-                    TokenRegion* region) {
+                    TokenRegion& region) {
     record->wide = false;
     char narrowed[kPieceCharacters];
     const Fields fields =

@@ -1,9 +1,11 @@
 #include "talvo/rules/rule_store.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 
+#include "talvo/frame/answer.h"
 #include "talvo/frame/text_utils.h"
 #include "talvo/rules/rule_files.h"
 
@@ -43,17 +45,17 @@ void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
 
 }  // namespace
 
-void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, RuleKind kind) {
+void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, RuleKind kind, RuleFileSource source) {
     RulePieces pieces;
     RuleFileReading reading;
-    ReadRuleFile(path, &pieces, &reading);
+    ReadRuleFile(path, &pieces, &reading, source);
     const std::size_t count = pieces.size();
     if (count >= SIZE_MAX / sizeof(RuleRecord*) - 1) {
         store.incomplete = true;
         return;
     }
     const std::size_t bytes = (count + 1) * sizeof(RuleRecord*);
-    auto* set = static_cast<RuleSet>(HeapAllocate(bytes));
+    auto* set = static_cast<RuleSet>(HeapAllocate(bytes, store.allocator));
     if (set == nullptr) {
         store.incomplete = true;
         return;
@@ -81,7 +83,7 @@ void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, Rul
         set[i] = record;
         bool made = false;
         try {
-            made = FillRuleRecord(record, kind, pieces[i], reading.encoding, &store.region);
+            made = FillRuleRecord(record, kind, pieces[i], reading.encoding, store.region);
         } catch (...) {
             // A half-filled record would catch more than its rule says.
             DropRecord(set, i, store);
@@ -104,7 +106,7 @@ RuleStore::~RuleStore() {
         set.reset();
     }
     for (RuleSet set : sets) {
-        HeapFree(set);
+        std::free(set);
     }
     // The region goes after this, with every record and list.
 }
@@ -129,12 +131,12 @@ void PublishRuleStore(RuleSnapshot store) noexcept {
 
 void FreeRuleStore() noexcept { PublishRuleStore(nullptr); }
 
-RuleSnapshot LoadAllRuleFiles() {
-    auto store = std::make_shared<RuleStore>();
+RuleSnapshot LoadAllRuleFiles(const RuleLoading& loading) {
+    auto store = std::make_shared<RuleStore>(loading.allocator);
     try {
         for (const RuleFileRow& row : kRuleFiles) {
             const std::string path = RuleFilePath(row.extension);
-            LoadRuleSet(*store, path.c_str(), row.set, row.kind);
+            LoadRuleSet(*store, path.c_str(), row.set, row.kind, loading.source);
         }
     } catch (...) {
         // What was read until then is what the pass leaves loaded.
@@ -144,6 +146,17 @@ RuleSnapshot LoadAllRuleFiles() {
     }
     PublishRuleStore(store);
     return store;
+}
+
+std::int32_t LoadRulesAnswer(const RuleLoading& loading) noexcept {
+    try {
+        // The count of this pass's own store, even when another pass has
+        // published after it.
+        const RuleSnapshot store = LoadAllRuleFiles(loading);
+        return store->incomplete ? kInternalFailureAnswer : store->entryCount;
+    } catch (...) {
+        return kInternalFailureAnswer;
+    }
 }
 
 }  // namespace talvo

@@ -79,12 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Tokenize accepts every separator value, a NUL included (one token).
     const std::vector<std::string> tokens = ReferenceTokens(bytes, separator);
     {
-        const talvo::TokenList list(talvo::Tokenize(line, separator));
-        Require(ListTexts(list.get()) == tokens, "Tokenize differs from the reference", bytes);
-    }
-    Require(talvo::Tokenize(nullptr, separator) == nullptr, "Tokenize of none gives a list", bytes);
-    {
-        const talvo::TokenList node(talvo::NewTokenNode(line));
+        talvo::TokenRegion region;
+        Require(ListTexts(talvo::Tokenize(bytes, separator, region)) == tokens, "Tokenize differs from the reference",
+                bytes);
+        const talvo::TokenNode* node = talvo::NewTokenNode(bytes, region);
         Require(node && node->next == nullptr && bytes == node->text, "NewTokenNode changes the text", bytes);
     }
 

@@ -26,15 +26,15 @@ TEST(TextUtils, TokenizeAndNewTokenNode) {
         Strings tokens;
     } cases[] = {
         {"  a  b ", ' ', {"a", "b"}}, {"x@y@@z", '@', {"x", "y", "z"}}, {"   ", ' ', {}}, {"", ' ', {}},
-        {nullptr, ' ', {}},           {"a\xFF" "b", '\xFF', {"a", "b"}},
+        {"a\xFF" "b", '\xFF', {"a", "b"}},
     };
+    talvo::TokenRegion region;
     for (const Case& c : cases) {
-        EXPECT_EQ(Texts(talvo::TokenList(talvo::Tokenize(c.text, c.separator)).get()), c.tokens);
+        EXPECT_EQ(Texts(talvo::Tokenize(c.text, c.separator, region)), c.tokens);
     }
     for (const char* text : {"a b  c ", ""}) {
-        EXPECT_EQ(Texts(talvo::TokenList(talvo::NewTokenNode(text)).get()), Strings{text});
+        EXPECT_EQ(Texts(talvo::NewTokenNode(text, region)), Strings{text});
     }
-    talvo::FreeTokenList(nullptr);
 }
 
 TEST(TextUtils, GetToken) {
@@ -89,43 +89,34 @@ TEST(TextUtils, IsIntegerTextAndStripNewline) {
 int g_allowed = 0;
 void* FailingAllocator(std::size_t bytes) { return g_allowed-- > 0 ? std::malloc(bytes) : nullptr; }
 
-TEST(TextUtils, OutOfMemoryReleasesWhatWasBuilt) {
-    // In a region every node and short text shares one block; a text longer
-    // than TokenRegion::kLargest takes a block of its own.
+TEST(TextUtils, OutOfMemoryInARegion) {
+    // Every node and short text shares one block; a text longer than
+    // TokenRegion::kLargest takes a block of its own.
     const std::string longToken(talvo::TokenRegion::kLargest + 1, 'x');
     const std::string longList = "a " + longToken;
     struct Case {
-        bool region;
-        int allowed;  // on the heap, two allocations per token
+        int allowed;  // blocks the region may have
         const char* text;
         const char* message;
-    } cases[] = {{false, 0, "a b c d", "Out of memory: tokenize (1)"},
-                 {false, 1, "a b c d", "Out of memory: tokenize (2)"},
-                 {false, 4, "a b c d", "Out of memory: tokenize (1)"},
-                 {false, 5, "a b c d", "Out of memory: tokenize (2)"},
-                 {true, 0, "a b c d", "Out of memory: tokenize (1)"},
-                 {true, 1, longList.c_str(), "Out of memory: tokenize (2)"},
-                 {true, 2, longList.c_str(), ""}};
-    const auto previous = talvo::SetHeapAllocator(FailingAllocator);
+    } cases[] = {{0, "a b c d", "Out of memory: tokenize (1)"},
+                 {1, "a b c d", ""},
+                 {1, longList.c_str(), "Out of memory: tokenize (2)"},
+                 {2, longList.c_str(), ""}};
     for (const Case& c : cases) {
         g_allowed = c.allowed;
         std::string message;
-        talvo::TokenRegion region;
+        talvo::TokenRegion region(FailingAllocator);
         try {
-            if (c.region) {
-                const talvo::TokenNode* list = talvo::Tokenize(std::string_view(c.text), ' ', &region);
-                EXPECT_EQ(list->next->text, longToken);
-            } else {
-                talvo::FreeTokenList(talvo::Tokenize(c.text, ' '));
-            }
+            const talvo::TokenNode* list = talvo::Tokenize(c.text, ' ', region);
+            EXPECT_EQ(list->next->text, c.text == longList ? longToken : "b");
         } catch (const talvo::TokenizeOutOfMemory& error) {
             message = error.what();
         }
-        EXPECT_EQ(message, c.message) << "after " << c.allowed << " allocations, region " << c.region;
+        EXPECT_EQ(message, c.message) << "after " << c.allowed << " blocks";
     }
-    g_allowed = 1;
-    EXPECT_EQ(talvo::NewTokenNode("x"), nullptr);
-    talvo::SetHeapAllocator(previous);
+    g_allowed = 0;
+    talvo::TokenRegion region(FailingAllocator);
+    EXPECT_EQ(talvo::NewTokenNode("x", region), nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // RuleFilter over rule files made from the input, with LoadRules between the
 // requests, all through the host's calling form. The files never touch the
-// disk: the loader reads them from memory through the same reading code
-// (SetRuleFileSource).
+// disk: the loader reads them from memory through the same reading code (a
+// file source), and LoadRules is answered as the export answers it
+// (LoadRulesAnswer).
 //
 // The input is cut into parts at every pair of bytes 0x1e. Parts 0, 2, 4, ...
 // are rule files: the first byte b picks one of the fifteen files (b % 15)
@@ -196,8 +197,11 @@ std::string Rules() {
                 all += std::string(word->text) + '\1';
             }
             all += '\2';
-            for (const talvo::TokenNode* group = (*record)->exceptions; group != nullptr; group = group->next) {
+            for (const talvo::RuleGroup* group = (*record)->exceptions; group != nullptr; group = group->next) {
                 all += std::string(group->text) + '\1';
+                for (const talvo::TokenNode* word = group->words; word != nullptr; word = word->next) {
+                    all += std::string(word->text) + '\5';
+                }
             }
             all += '\3';
         }
@@ -257,12 +261,7 @@ std::int32_t Call(decltype(&RuleFilter) command, std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static bool started = false;
-    if (!started) {
-        started = true;
-        talvo::SetRuleFileSource(FromMemory);
-        LoadDll(nullptr);
-    }
+    constexpr talvo::RuleLoading kFromMemory{FromMemory, nullptr};
     const std::string_view input(reinterpret_cast<const char*>(data), std::min(size, kMostBytes));
 
     // Each input starts from no rule files at all.
@@ -296,7 +295,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const std::int32_t count : pieces) {
                 expected += count;
             }
-            entries = Call(LoadRules, bytes);
+            entries = talvo::LoadRulesAnswer(kFromMemory);
             Require(entries == expected, "LoadRules counts other entries than the rule files hold", bytes);
             continue;
         }
@@ -307,15 +306,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         // The literal prefilter changes no answer: every way of walking the set agrees.
         {
-            using talvo::SearchMode;
             const talvo::CallText call(request.c_str());
-            const auto bytes = [](std::string_view text, SearchMode mode) { return talvo::FilterText(text, mode); };
-            const auto units = [](talvo::UnitView text, SearchMode mode) { return talvo::FilterUnits(text, mode); };
             const testkit::ModeAnswers modes =
-                call.IsWide() ? testkit::FilterInEveryMode(units, call.Units(), SearchMode::Auto, SearchMode::Prefilter,
-                                                           SearchMode::EveryEntry, SearchMode::Records)
-                              : testkit::FilterInEveryMode(bytes, call.Bytes(), SearchMode::Auto, SearchMode::Prefilter,
-                                                           SearchMode::EveryEntry, SearchMode::Records);
+                call.IsWide() ? testkit::FilterEveryWay(call.Units()) : testkit::FilterEveryWay(call.Bytes());
             Require(modes.Agree() && (request.size() >= kLargestBuffer || modes.answers.front() == answer),
                     "the search with the prefilter answers otherwise than without it", request);
         }
@@ -337,7 +330,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (allPlain && entries > 0) {
         const std::string decoded = Rules();
         g_files = plain;
-        Require(Call(LoadRules, "") == entries && Rules() == decoded,
+        Require(talvo::LoadRulesAnswer(kFromMemory) == entries && Rules() == decoded,
                 "decoded files give other rules than their code page 1251 bytes", input);
     }
     // Everything this input made goes again, so that libFuzzer sees no

@@ -188,7 +188,6 @@ TEST(RuleFileEncodings, RandomFilesAndTextsAnswerAlikeInEveryEncoding) {
         [](std::string_view f) { return "\xFE\xFF" + talvo::Utf16FromCp1251(f, true); },
         [](std::string_view f) { return Widened(f); },
     };
-    const talvo::RuleFileSource previous = talvo::SetRuleFileSource(FromMemory);
     std::mt19937 random(12);
     int rounds = 0;
     for (; rounds < 1200; ++rounds) {
@@ -213,7 +212,7 @@ TEST(RuleFileEncodings, RandomFilesAndTextsAnswerAlikeInEveryEncoding) {
         const auto answers = [&](auto encode, auto send) {
             g_files.clear();
             for (const auto& [path, bytes] : plain) g_files[path] = encode(bytes);
-            std::vector<std::string> all{CallExport(LoadRules, "")};
+            std::vector<std::string> all{testkit::AnswerFor(talvo::LoadRulesAnswer({FromMemory, nullptr}))};
             for (const std::string& text : texts) {
                 for (const char* set : {"0 1 ", "1 1 ", "4 1 ", "13 1 ", "15 2 "}) {
                     all.push_back(CallExport(RuleFilter, set + send(text)));
@@ -237,7 +236,6 @@ TEST(RuleFileEncodings, RandomFilesAndTextsAnswerAlikeInEveryEncoding) {
             ASSERT_EQ(talvo::TestWildUnits(text, units), Tools::Talvo_TestWildText(text, mask)) << text << " / " << mask;
         }
     }
-    talvo::SetRuleFileSource(previous);
     talvo::FreeRuleStore();
     std::printf("%d rounds\n", rounds);
     EXPECT_GT(rounds, 50);

@@ -21,12 +21,7 @@
 namespace {
 
 // FilterText with the prefilter, testing every prepared entry, and over the records.
-testkit::ModeAnswers Answers(const std::string& request) {
-    using talvo::SearchMode;
-    const auto filter = [](const char* text, SearchMode mode) { return talvo::FilterText(text, mode); };
-    return testkit::FilterInEveryMode(filter, request.c_str(), SearchMode::Auto, SearchMode::Prefilter,
-                                      SearchMode::EveryEntry, SearchMode::Records);
-}
+testkit::ModeAnswers Answers(const std::string& request) { return testkit::FilterEveryWay(request); }
 
 // Checks every request in every search mode against its expected answer.
 void ExpectAnswers(const std::vector<std::pair<std::string, std::int32_t>>& requests) {
@@ -216,14 +211,11 @@ public:
 // characters code page 1251 lacks goes to FilterUnits, any other to
 // FilterText.
 testkit::ModeAnswers AnswersAsSent(const std::string& request) {
-    using talvo::SearchMode;
     const talvo::CallText call(request.c_str());
     if (!call.IsWide()) {
         return Answers(std::string(call.Bytes()));
     }
-    const auto filter = [](talvo::UnitView text, SearchMode mode) { return talvo::FilterUnits(text, mode); };
-    return testkit::FilterInEveryMode(filter, call.Units(), SearchMode::Auto, SearchMode::Prefilter,
-                                      SearchMode::EveryEntry, SearchMode::Records);
+    return testkit::FilterEveryWay(call.Units());
 }
 
 TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {

@@ -31,8 +31,8 @@ std::vector<Strings> Entries(std::int32_t set) {
     for (talvo::RuleRecord** record = store->sets[set]; *record != nullptr; ++record) {
         Strings entry = Texts((*record)->words);
         entry.push_back("|");
-        for (const std::string& group : Texts((*record)->exceptions)) {
-            entry.push_back(group);
+        for (const talvo::RuleGroup* group = (*record)->exceptions; group != nullptr; group = group->next) {
+            entry.push_back(group->text);
         }
         entries.push_back(entry);
     }

@@ -4,10 +4,13 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "talvo/frame/host.h"
 #include "talvo/rules/rule_filter.h"
 #include "testing/export_call.h"
+#include "testing/filter_modes.h"
 
 namespace {
 
@@ -16,17 +19,12 @@ int g_allocations = 0;
 int g_failAt = -1;
 void* FailOnce(std::size_t bytes) { return g_allocations++ == g_failAt ? nullptr : std::malloc(bytes); }
 
-class FailingHeap {
-public:
-    explicit FailingHeap(int failAt) : m_previous(talvo::SetHeapAllocator(FailOnce)) {
-        g_allocations = 0;
-        g_failAt = failAt;
-    }
-    ~FailingHeap() { talvo::SetHeapAllocator(m_previous); }
-
-private:
-    talvo::HeapAllocator m_previous;
-};
+// LoadRules' answer for a pass whose allocation numbered `failAt` fails.
+std::int32_t LoadFailingAt(int failAt) {
+    g_allocations = 0;
+    g_failAt = failAt;
+    return talvo::LoadRulesAnswer({nullptr, FailOnce});
+}
 
 using testkit::CallExport;
 
@@ -55,12 +53,7 @@ TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
     folder.WriteRules("_cur", "*one*\n*two*\n*" + longWord + "*\n");
     folder.WriteRules("_file", longWord + "\n");
     for (const Case& c : cases) {
-        std::string answer;
-        {
-            FailingHeap heap(c.failAt);
-            answer = CallExport(LoadRules, "");
-        }
-        EXPECT_EQ(answer, "var %match = -6") << c.name << ": a pass that lost entries must not look complete";
+        EXPECT_EQ(LoadFailingAt(c.failAt), -6) << c.name << ": a pass that lost entries must not look complete";
         EXPECT_EQ(talvo::CurrentRuleStore()->entryCount, c.entryCount) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "3 1 one"), c.set3) << c.name;
         EXPECT_EQ(CallExport(RuleFilter, "3 2 two"), c.set3b) << c.name;
@@ -71,31 +64,38 @@ TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
     talvo::FreeRuleStore();
 }
 
-// Exception groups are split once, when the set is compiled at loading, so a
-// search needs no heap. Only a set that could not be compiled (its loading
-// ran out of memory at entry 2 here) splits them while searching, and answers
-// the failure when that runs out.
-TEST(RuleStore, RunningOutOfMemoryWhileSplittingAnExceptionGroup) {
+// Exception groups are split into words once, when each record is made, and
+// every way of searching uses that split: also a set whose loading ran out of
+// memory (at entry 2's long word here), which has no prepared form and is
+// searched through its records.
+TEST(RuleStore, ExceptionGroupsAreSplitAtLoadingForEveryWalk) {
     struct Case {
         const char* name;
         int loadFailsAt;  // -1: loading has all the memory it needs
-        const char* answer;
+        bool prepared;
     } cases[] = {
-        {"compiled set", -1, "var %match = 1"},
-        {"set whose loading failed at entry 2's long word", 5, "var %match = -6"},
+        {"prepared set", -1, true},
+        {"set whose loading failed at entry 2's long word", 5, false},
     };
+    const std::pair<const char*, std::int32_t> requests[] = {
+        {"3 1 a", 1}, {"3 1 a b", 1}, {"3 1 a  b c", 0}, {"3 1 a d", 0}, {"3 1 A x D", 0}};
     testkit::RuleFolder folder;
-    folder.WriteRules("_cur", "*a*\4*b*\n*" + std::string(talvo::TokenRegion::kLargest, 'c') + "*\n");
+    folder.WriteRules("_cur", "*a*\4*b*  *c*@*d*\n*" + std::string(talvo::TokenRegion::kLargest, 'c') + "*\n");
     for (const Case& c : cases) {
-        {
-            FailingHeap heap(c.loadFailsAt);
-            CallExport(LoadRules, "");
+        LoadFailingAt(c.loadFailsAt);
+        const talvo::RuleSnapshot store = talvo::CurrentRuleStore();
+        EXPECT_EQ(store->compiled[3] != nullptr, c.prepared) << c.name;
+        const talvo::RuleGroup* group = store->sets[3][0]->exceptions;
+        ASSERT_NE(group, nullptr) << c.name;
+        EXPECT_STREQ(group->text, "*b*  *c*") << c.name;
+        ASSERT_NE(group->words, nullptr) << c.name;
+        EXPECT_STREQ(group->words->text, "*b*") << c.name;
+        EXPECT_STREQ(group->words->next->text, "*c*") << c.name;
+        for (const auto& [request, answer] : requests) {
+            const testkit::ModeAnswers answers = testkit::FilterEveryWay(std::string_view(request));
+            EXPECT_TRUE(answers.Agree()) << c.name << ", " << request << ": " << answers.Describe();
+            EXPECT_EQ(answers.answers.front(), answer) << c.name << ", " << request;
         }
-        {
-            FailingHeap heap(0);
-            EXPECT_EQ(CallExport(RuleFilter, "3 1 a"), c.answer) << c.name;
-        }
-        EXPECT_EQ(CallExport(RuleFilter, "3 1 a"), "var %match = 1") << c.name;
     }
     talvo::FreeRuleStore();
 }
