@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <span>
 #include <limits>
 #include <stdexcept>
 #include <type_traits>
@@ -28,7 +29,7 @@ constexpr std::size_t kLiteralLimit = LiteralPrefilter::kLongest;
 constexpr std::size_t kPrefilterFrom = 32;
 
 // Up to this many candidates are put in order by sorting them; more are put
-// in order through a bitmap over the set's entries.
+// in order a block of entries at a time through a bitmap.
 constexpr std::size_t kSortedCandidates = 64;
 
 // What a byte of a word is worth in a literal: 0 for the wildcards, which
@@ -154,7 +155,6 @@ struct Scratch {
     };
     std::vector<List> lists;
     std::vector<std::uint32_t> candidates;
-    std::vector<std::uint64_t> bits;  // all zero between searches
 };
 
 class SpareScratch {
@@ -358,32 +358,32 @@ std::int64_t CompiledSet::Find(const Text& search, std::size_t first, SearchWalk
         }
         return value;
     };
+    const auto addValues = [&](const LiteralPrefilter::Values& values) { addList(values.begin, values.end); };
     for (std::size_t length = 1; length <= kLiteralLimit && length <= text.size(); ++length) {
         if ((m_startLengths >> length) & 1) {
-            const std::uint32_t literal = m_startLiterals.Lookup(key(0, length));
-            if (literal != LiteralPrefilter::kNone) {
-                addList(m_startLiterals.ValuesBegin(literal), m_startLiterals.ValuesEnd(literal));
-            }
+            addValues(m_startLiterals.Lookup(key(0, length)));
         }
         if ((m_endLengths >> length) & 1) {
-            const std::uint32_t literal = m_endLiterals.Lookup(key(text.size() - length, length));
-            if (literal != LiteralPrefilter::kNone) {
-                addList(m_endLiterals.ValuesBegin(literal), m_endLiterals.ValuesEnd(literal));
-            }
+            addValues(m_endLiterals.Lookup(key(text.size() - length, length)));
         }
     }
     if (m_literals.LiteralCount() > 0) {
-        if (scratch.seen.size() < m_literals.LiteralCount()) {
-            scratch.seen.resize(m_literals.LiteralCount(), 0);
+        // A literal with a list may stand at many places of a text; its list
+        // is taken once. One with a single entry is taken as often as it
+        // stands: the candidates are put in order and told apart below.
+        if (scratch.seen.size() < m_literals.ListCount()) {
+            scratch.seen.resize(m_literals.ListCount(), 0);
         }
         if (++scratch.search == 0) {
             std::fill(scratch.seen.begin(), scratch.seen.end(), 0);
             scratch.search = 1;
         }
-        m_literals.Scan(text, Tools::ToUpperChars, [&](std::uint32_t literal) {
-            if (scratch.seen[literal] != scratch.search) {
-                scratch.seen[literal] = scratch.search;
-                addList(m_literals.ValuesBegin(literal), m_literals.ValuesEnd(literal));
+        m_literals.Scan(text, Tools::ToUpperChars, [&](const LiteralPrefilter::Values& values) {
+            if (values.list == LiteralPrefilter::kNone) {
+                addValues(values);
+            } else if (scratch.seen[values.list] != scratch.search) {
+                scratch.seen[values.list] = scratch.search;
+                addValues(values);
             }
         });
     }
@@ -402,7 +402,17 @@ std::int64_t CompiledSet::Find(const Text& search, std::size_t first, SearchWalk
             scratch.candidates.insert(scratch.candidates.end(), list.begin, list.end);
         }
         std::sort(scratch.candidates.begin(), scratch.candidates.end());
-        for (const std::uint32_t entry : scratch.candidates) {
+        const auto last = std::unique(scratch.candidates.begin(), scratch.candidates.end());
+        const std::span<const std::uint32_t> candidates(scratch.candidates.begin(), last);
+        // What each test reads first, fetched for all of them at once.
+        for (const std::uint32_t entry : candidates) {
+            __builtin_prefetch(&m_heads[entry]);
+            __builtin_prefetch(&m_set[entry]);
+        }
+        for (const std::uint32_t entry : candidates) {
+            __builtin_prefetch(m_heads[entry].firstWord);
+        }
+        for (const std::uint32_t entry : candidates) {
             if (Catches(entry, search)) {
                 return entry;
             }
@@ -410,28 +420,42 @@ std::int64_t CompiledSet::Find(const Text& search, std::size_t first, SearchWalk
         return -1;
     }
 
-    // Many candidates: mark them in a bitmap over the entries and walk it.
-    std::vector<std::uint64_t>& bits = scratch.bits;
-    if (bits.size() < (count + 63) / 64) {
-        bits.resize((count + 63) / 64, 0);
+    // Many candidates: they are taken a block of entries at a time, in
+    // order, each block's marked in a bitmap and walked. An entry near the
+    // front that catches (the common case when many candidates are left)
+    // then costs the marks of its block only, not of every candidate.
+    constexpr std::size_t kBlockWords = 16;
+    constexpr std::size_t kBlock = 64 * kBlockWords;
+    std::vector<Scratch::List>& lists = scratch.lists;
+    std::uint32_t next = std::numeric_limits<std::uint32_t>::max();
+    for (const Scratch::List& list : lists) {
+        next = std::min(next, *list.begin);
     }
-    std::size_t low = bits.size();
-    std::size_t high = 0;
-    for (const Scratch::List& list : scratch.lists) {
-        low = std::min<std::size_t>(low, *list.begin / 64);
-        high = std::max<std::size_t>(high, *(list.end - 1) / 64);
-        for (const std::uint32_t* entry = list.begin; entry != list.end; ++entry) {
-            bits[*entry / 64] |= std::uint64_t{1} << (*entry % 64);
+    while (!lists.empty()) {
+        const std::size_t blockStart = next / kBlock * kBlock;
+        const std::size_t blockEnd = blockStart + kBlock;
+        std::uint64_t bits[kBlockWords] = {};
+        next = std::numeric_limits<std::uint32_t>::max();
+        for (std::size_t l = 0; l < lists.size();) {
+            Scratch::List& list = lists[l];
+            for (; list.begin != list.end && *list.begin < blockEnd; ++list.begin) {
+                const std::size_t bit = *list.begin - blockStart;
+                bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            }
+            if (list.begin == list.end) {
+                list = lists.back();
+                lists.pop_back();
+            } else {
+                next = std::min(next, *list.begin);
+                ++l;
+            }
         }
-    }
-    for (std::size_t word = low; word <= high; ++word) {
-        while (bits[word] != 0) {
-            const std::size_t entry = word * 64 + static_cast<std::size_t>(std::countr_zero(bits[word]));
-            bits[word] &= bits[word] - 1;
-            if (Catches(entry, search)) {
-                std::fill(bits.begin() + static_cast<std::ptrdiff_t>(word),
-                          bits.begin() + static_cast<std::ptrdiff_t>(high) + 1, 0);
-                return static_cast<std::int64_t>(entry);
+        for (std::size_t word = 0; word < kBlockWords; ++word) {
+            for (std::uint64_t marked = bits[word]; marked != 0; marked &= marked - 1) {
+                const std::size_t entry = blockStart + word * 64 + static_cast<std::size_t>(std::countr_zero(marked));
+                if (Catches(entry, search)) {
+                    return static_cast<std::int64_t>(entry);
+                }
             }
         }
     }

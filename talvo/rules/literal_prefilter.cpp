@@ -5,9 +5,8 @@
 namespace talvo {
 
 void LiteralPrefilter::Reserve(std::size_t values) {
-    m_filed.reserve(m_filed.size() + values);
     // Room for every value being a literal of its own, two thirds full.
-    const std::size_t size = (m_filed.capacity() * 3) / 2 + 1;
+    const std::size_t size = ((m_literalCount + values) * 3) / 2 + 1;
     if (m_slots.size() < size) {
         Rehash(size);
     }
@@ -27,14 +26,12 @@ void LiteralPrefilter::Rehash(std::size_t size) {
     }
 }
 
-std::uint32_t LiteralPrefilter::Number(std::uint32_t key) {
+std::uint32_t& LiteralPrefilter::Cell(std::uint32_t key) {
     if (key <= 0xFF) {
         if (m_single.empty()) {
             m_single.assign(256, kNone);
         }
-        if (m_single[key] == kNone) {
-            m_single[key] = m_literalCount++;
-        }
+        m_literalCount += m_single[key] == kNone;
         return m_single[key];
     }
     if (3 * (m_literalCount + 1) > 2 * m_slots.size()) {
@@ -50,10 +47,13 @@ std::uint32_t LiteralPrefilter::Number(std::uint32_t key) {
                 m_starts.assign(kPairWords, 0);
             }
             m_starts[key / 64] |= std::uint64_t{1} << (key % 64);
+        } else {
+            ++m_longCounts[key > 0xFFFFFF];
         }
-        m_slots[at] = {key, m_literalCount++};
+        m_slots[at] = {key, kNone};
+        ++m_literalCount;
     }
-    return m_slots[at].literal;
+    return m_slots[at].cell;
 }
 
 void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
@@ -67,46 +67,74 @@ void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
     if (refused) {
         throw std::invalid_argument("literal prefilter: a literal is 1 to 4 bytes other than 0");
     }
-    if (m_literalCount >= (std::uint32_t{1} << 31)) {
-        throw std::length_error("literal prefilter: too many literals");
+    if (m_literalCount >= kList || value >= kList) {
+        throw std::length_error("literal prefilter: too many literals or too large a value");
     }
-    m_filed.push_back((std::uint64_t{Number(key)} << 32) | value);
+    std::uint32_t& cell = Cell(key);
+    if (cell == kNone) {
+        cell = value;
+        return;
+    }
+    // A second value: the literal gets a list, its first value filed first.
+    // Filing may throw; the cell changes only once it has not.
+    if (cell < kList) {
+        if (m_filed.capacity() - m_filed.size() < 2) {
+            m_filed.reserve(2 * m_filed.capacity() + 2);
+        }
+        m_filed.push_back((std::uint64_t{m_listCount} << 32) | cell);
+        cell = kList + m_listCount++;
+    }
+    m_filed.push_back((std::uint64_t{cell - kList} << 32) | value);
 }
 
 void LiteralPrefilter::Seal() {
     // The windows' bitmaps: some sixteen bits per literal of the length, so
     // that few windows of a text that hold none hit a set bit.
-    std::size_t counts[2] = {0, 0};
-    for (const Slot& slot : m_slots) {
-        if (slot.key > 0xFFFF) {
-            ++counts[slot.key > 0xFFFFFF];
-        }
-    }
     for (int length = 0; length < 2; ++length) {
         WindowBits& windows = m_windows[length];
         windows = WindowBits{};
-        if (counts[length] == 0) {
+        if (m_longCounts[length] == 0) {
             continue;
         }
         unsigned width = 12;
-        while (width < 24 && (std::size_t{1} << width) < counts[length] * 16) {
+        while (width < 24 && (std::size_t{1} << width) < m_longCounts[length] * 16) {
             ++width;
         }
         windows.shift = 32 - width;
         windows.bits.assign((std::size_t{1} << width) / 64, 0);
-        for (const Slot& slot : m_slots) {
-            if (slot.key > 0xFFFF && (slot.key > 0xFFFFFF) == (length == 1)) {
-                const std::uint32_t bit = windows.Bit(slot.key);
-                windows.bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+    // The table was made for as many literals as values; when far fewer came
+    // it is made anew at their size, in the same pass that fills the bitmaps.
+    const std::size_t fitting = (std::size_t{m_literalCount} * 3) / 2 + 1;
+    std::vector<Slot> old;
+    if (m_slots.size() > 2 * fitting) {
+        old.assign(fitting, Slot{0, kNone});
+        old.swap(m_slots);
+    }
+    const bool moving = !old.empty();
+    for (const Slot& slot : moving ? old : m_slots) {
+        if (slot.key > 0xFFFF) {
+            m_windows[slot.key > 0xFFFFFF].Set(slot.key);
+        }
+        if (moving && slot.key != 0) {
+            std::size_t at = Home(slot.key);
+            while (m_slots[at].key != 0) {
+                at = Next(at);
             }
+            m_slots[at] = slot;
         }
     }
-    m_valueStart.assign(std::size_t{m_literalCount} + 1, 0);
+    std::vector<Slot>().swap(old);
+    if (m_listCount == 0) {
+        std::vector<std::uint64_t>().swap(m_filed);
+        return;
+    }
+    m_valueStart.assign(std::size_t{m_listCount} + 1, 0);
     for (const std::uint64_t filed : m_filed) {
         ++m_valueStart[(filed >> 32) + 1];
     }
-    for (std::size_t literal = 0; literal < m_literalCount; ++literal) {
-        m_valueStart[literal + 1] += m_valueStart[literal];
+    for (std::size_t list = 0; list < m_listCount; ++list) {
+        m_valueStart[list + 1] += m_valueStart[list];
     }
     m_values.resize(m_filed.size());
     std::vector<std::uint32_t> next(m_valueStart.begin(), m_valueStart.end() - 1);

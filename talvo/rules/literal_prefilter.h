@@ -30,38 +30,51 @@ class LiteralPrefilter {
 public:
     static constexpr std::size_t kLongest = 4;
 
-    // Makes room for `values` values in all without growing on the way.
+    // Makes room for `values` values in all, each under a literal of its
+    // own, without growing on the way (Seal gives back what was not used).
     // Throws std::bad_alloc.
     void Reserve(std::size_t values);
 
-    // Files `value` under `literal` (1 to kLongest bytes, no byte 0; anything
-    // else is refused with std::invalid_argument). Only before Seal. Throws
-    // std::bad_alloc, or std::length_error beyond 2^31 literals.
+    // Files `value` (below 2^31) under `literal` (1 to kLongest bytes, no
+    // byte 0; anything else is refused with std::invalid_argument). Only
+    // before Seal. Throws std::bad_alloc, or std::length_error for a larger
+    // value or beyond 2^31 literals.
     void Add(std::string_view literal, std::uint32_t value);
 
     // Ends adding. Throws std::bad_alloc.
     void Seal();
 
-    // The number of distinct literals; they are numbered 0 to this minus 1.
+    // The number of distinct literals.
     std::uint32_t LiteralCount() const { return m_literalCount; }
 
     static constexpr std::uint32_t kNone = UINT32_MAX;
 
-    // The number of the literal `key` (its bytes as a number, as above), or
-    // kNone when no such literal was added. Needs Seal first.
-    std::uint32_t Lookup(std::uint32_t key) const {
-        if (key == 0) return kNone;
-        if (key <= 0xFF) return m_single.empty() ? kNone : m_single[key];
-        return m_slots.empty() ? kNone : Find(key);
+    // The values filed under one literal, in the order filed. A literal with
+    // one value keeps it in its table cell (most literals of a large set
+    // have one entry, and a hit then costs no look further); one with more
+    // has a list, numbered 0 to ListCount() minus 1, so that a caller can
+    // tell lists it has taken already apart.
+    struct Values {
+        const std::uint32_t* begin = nullptr;
+        const std::uint32_t* end = nullptr;
+        std::uint32_t list = kNone;  // kNone: one value, or none
+    };
+
+    // The number of literals with more than one value.
+    std::uint32_t ListCount() const { return static_cast<std::uint32_t>(m_valueStart.empty() ? 0 : m_valueStart.size() - 1); }
+
+    // The values of the literal `key` (its bytes as a number, as above);
+    // empty when no such literal was added. Needs Seal first.
+    Values Lookup(std::uint32_t key) const {
+        if (key == 0) return {};
+        if (key <= 0xFF) return m_single.empty() ? Values{} : ValuesOf(m_single[key]);
+        const Slot* slot = m_slots.empty() ? nullptr : Find(key);
+        return slot == nullptr ? Values{} : ValuesOf(slot->cell);
     }
 
-    // The values filed under literal number `literal`, in the order filed.
-    const std::uint32_t* ValuesBegin(std::uint32_t literal) const { return m_values.data() + m_valueStart[literal]; }
-    const std::uint32_t* ValuesEnd(std::uint32_t literal) const { return m_values.data() + m_valueStart[literal + 1]; }
-
-    // Calls found(number) for every literal that occurs in `text` read
+    // Calls found(values) for every literal that occurs in `text` read
     // through `fold`, once for each place it starts at (so a literal may be
-    // reported several times). `Char` is a byte (char) or a wider character
+    // reported several times), in no particular order. `Char` is a byte (char) or a wider character
     // unit; a unit of 256 or more reads as 0. Needs Seal first; allocates
     // nothing.
     template <typename Char, typename Found>
@@ -70,11 +83,21 @@ public:
 private:
     static constexpr std::size_t kPairWords = 65536 / 64;
 
+    // A literal's cell: kNone while it has no value, its one value, or
+    // kList plus the number of its list.
+    static constexpr std::uint32_t kList = 0x80000000u;
+
     struct Slot {
-        std::uint32_t key;  // the literal's number; 0 when free
-        std::uint32_t literal;
+        std::uint32_t key;   // the literal's number; 0 when free
+        std::uint32_t cell;
     };
 
+    Values ValuesOf(const std::uint32_t& cell) const {
+        if (cell == kNone) return {};
+        if (cell < kList) return {&cell, &cell + 1, kNone};
+        const std::uint32_t list = cell - kList;
+        return {m_values.data() + m_valueStart[list], m_values.data() + m_valueStart[list + 1], list};
+    }
     std::size_t Home(std::uint32_t key) const {
         const auto hash = static_cast<std::uint32_t>((key * 0x9E3779B97F4A7C15ULL) >> 32);
         return static_cast<std::size_t>((std::uint64_t{hash} * m_slots.size()) >> 32);
@@ -90,29 +113,35 @@ private:
             const std::uint32_t bit = Bit(key);
             return (bits[bit / 64] >> (bit % 64)) & 1;
         }
+        void Set(std::uint32_t key) {
+            const std::uint32_t bit = Bit(key);
+            bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        }
     };
-    std::uint32_t Find(std::uint32_t key) const;
-    std::uint32_t Number(std::uint32_t key);
+    const Slot* Find(std::uint32_t key) const;
+    std::uint32_t& Cell(std::uint32_t key);
     void Rehash(std::size_t size);
 
     std::uint32_t m_literalCount = 0;
-    std::vector<std::uint32_t> m_single;      // literal of each one-byte key; empty until needed
+    std::size_t m_longCounts[2] = {0, 0};     // literals of 3 and 4 bytes
+    std::vector<std::uint32_t> m_single;      // cell of each one-byte literal; empty until needed
     std::vector<std::uint64_t> m_starts;      // a bit per pair that is a literal of two bytes; empty until needed
     WindowBits m_windows[2];                  // literals of 3 and 4 bytes
     std::vector<Slot> m_slots;                // open addressing, at most two thirds full
-    std::vector<std::uint32_t> m_valueStart;  // literal l's values: [m_valueStart[l], m_valueStart[l + 1])
+    std::vector<std::uint32_t> m_valueStart;  // list l's values: [m_valueStart[l], m_valueStart[l + 1])
     std::vector<std::uint32_t> m_values;
-    // Until Seal: (literal, value) in the order filed.
+    // Until Seal: (list, value) in the order filed, for the literals with a list.
     std::vector<std::uint64_t> m_filed;
+    std::uint32_t m_listCount = 0;
 };
 
-inline std::uint32_t LiteralPrefilter::Find(std::uint32_t key) const {
+inline const LiteralPrefilter::Slot* LiteralPrefilter::Find(std::uint32_t key) const {
     for (std::size_t slot = Home(key);; slot = Next(slot)) {
         if (m_slots[slot].key == key) {
-            return m_slots[slot].literal;
+            return &m_slots[slot];
         }
         if (m_slots[slot].key == 0) {
-            return kNone;
+            return nullptr;
         }
     }
 }
@@ -142,15 +171,30 @@ void LiteralPrefilter::Scan(std::basic_string_view<Char> text, const std::uint8_
     for (std::size_t i = 0; i < kLongest && i < size; ++i) {
         window |= read(bytes[i]) << (8 * i);
     }
+    // A window whose bit is set is probed only once a few more are known:
+    // their slots are fetched from memory all at once, not one after the
+    // other (a large set's table is far bigger than the caches).
+    constexpr std::size_t kBatch = 16;
+    std::uint32_t held[kBatch];
+    std::size_t holding = 0;
+    const auto flush = [&] {
+        for (std::size_t i = 0; i < holding; ++i) {
+            if (const Slot* slot = Find(held[i]); slot != nullptr) {
+                found(ValuesOf(slot->cell));
+            }
+        }
+        holding = 0;
+    };
     const auto report = [&](std::uint32_t key) {
-        const std::uint32_t literal = Find(key);
-        if (literal != kNone) {
-            found(literal);
+        __builtin_prefetch(&m_slots[Home(key)]);
+        held[holding++] = key;
+        if (holding == kBatch) {
+            flush();
         }
     };
     const auto test = [&](std::uint32_t at4) __attribute__((always_inline)) {
         if (single && m_single[at4 & 0xFF] != kNone) {
-            found(m_single[at4 & 0xFF]);
+            found(ValuesOf(m_single[at4 & 0xFF]));
         }
         if (pairs && Starts(at4 & 0xFFFF)) {
             report(at4 & 0xFFFF);
@@ -171,6 +215,7 @@ void LiteralPrefilter::Scan(std::basic_string_view<Char> text, const std::uint8_
         test(window);
         window >>= 8;
     }
+    flush();
 }
 
 }  // namespace talvo

@@ -74,18 +74,23 @@ TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
     for (std::uint32_t value = 0; value < std::size(added); ++value) {
         literals.Add(added[value], value);
     }
+    // Every other literal gets a second value, so that its values make a list.
+    const std::uint32_t count = std::size(added);
+    for (std::uint32_t value = 1; value < count; value += 2) {
+        literals.Add(added[value], value + count);
+    }
     literals.Seal();
     // The literals found, in the order added.
     const auto found = [&](auto text) {
-        std::vector<bool> seen(std::size(added), false);
-        literals.Scan(text, Tools::ToUpperChars, [&](std::uint32_t literal) {
-            for (const std::uint32_t* value = literals.ValuesBegin(literal); value != literals.ValuesEnd(literal);
-                 ++value) {
+        std::vector<bool> seen(2 * count, false);
+        literals.Scan(text, Tools::ToUpperChars, [&](const talvo::LiteralPrefilter::Values& values) {
+            for (const std::uint32_t* value = values.begin; value != values.end; ++value) {
                 seen[*value] = true;
             }
         });
         std::vector<std::string> names;
-        for (std::size_t value = 0; value < seen.size(); ++value) {
+        for (std::size_t value = 0; value < count; ++value) {
+            EXPECT_EQ(seen[value + count], value % 2 == 1 && seen[value]) << added[value];
             if (seen[value]) {
                 names.emplace_back(added[value]);
             }
