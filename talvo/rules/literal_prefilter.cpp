@@ -67,9 +67,27 @@ void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
     if (refused) {
         throw std::invalid_argument("literal prefilter: a literal is 1 to 4 bytes other than 0");
     }
-    if (m_literalCount >= kList || value >= kList) {
+    if (m_literalCount + m_pendingCount >= kList || value >= kList) {
         throw std::length_error("literal prefilter: too many literals or too large a value");
     }
+    // Filed a few at a time, their slots fetched from memory all at once.
+    if (key > 0xFF && !m_slots.empty()) {
+        __builtin_prefetch(&m_slots[Home(key)]);
+    }
+    m_pending[m_pendingCount++] = {key, value};
+    if (m_pendingCount == kPending) {
+        FilePending();
+    }
+}
+
+void LiteralPrefilter::FilePending() {
+    for (std::size_t i = 0; i < m_pendingCount; ++i) {
+        File(m_pending[i].key, m_pending[i].value);
+    }
+    m_pendingCount = 0;
+}
+
+void LiteralPrefilter::File(std::uint32_t key, std::uint32_t value) {
     std::uint32_t& cell = Cell(key);
     if (cell == kNone) {
         cell = value;
@@ -88,6 +106,7 @@ void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
 }
 
 void LiteralPrefilter::Seal() {
+    FilePending();
     // The windows' bitmaps: some sixteen bits per literal of the length, so
     // that few windows of a text that hold none hit a set bit.
     for (int length = 0; length < 2; ++length) {

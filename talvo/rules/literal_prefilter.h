@@ -120,6 +120,8 @@ private:
     };
     const Slot* Find(std::uint32_t key) const;
     std::uint32_t& Cell(std::uint32_t key);
+    void File(std::uint32_t key, std::uint32_t value);
+    void FilePending();
     void Rehash(std::size_t size);
 
     std::uint32_t m_literalCount = 0;
@@ -133,6 +135,14 @@ private:
     // Until Seal: (list, value) in the order filed, for the literals with a list.
     std::vector<std::uint64_t> m_filed;
     std::uint32_t m_listCount = 0;
+    // Added but not yet filed.
+    static constexpr std::size_t kPending = 16;
+    struct Pending {
+        std::uint32_t key;
+        std::uint32_t value;
+    };
+    Pending m_pending[kPending];
+    std::size_t m_pendingCount = 0;
 };
 
 inline const LiteralPrefilter::Slot* LiteralPrefilter::Find(std::uint32_t key) const {
