@@ -48,4 +48,11 @@ inline ModeAnswers FilterEveryWay(talvo::UnitView request) {
     return all;
 }
 
+// FilterUnits's answer every way for a wide call text, as the export asks.
+inline ModeAnswers FilterEveryWay(const talvo::CallText& request) {
+    ModeAnswers all;
+    for (const auto walk : kEveryWalk) all.answers.push_back(talvo::detail::FilterCallTextWalking(request, walk));
+    return all;
+}
+
 }  // namespace testkit

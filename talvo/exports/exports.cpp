@@ -69,7 +69,7 @@ TALVO_EXPORT int32_t TALVO_HOST_CALL RuleFilter(TalvoWindow, TalvoWindow, char* 
             return 0;
         }
         const talvo::CallText text(data);
-        return text.IsWide() ? talvo::FilterUnits(text.Units()) : talvo::FilterText(text.Bytes());
+        return text.IsWide() ? talvo::FilterUnits(text) : talvo::FilterText(text.Bytes());
     });
 }
 

@@ -124,6 +124,28 @@ std::size_t SkipAscii(std::string_view bytes, std::size_t position) noexcept {
     return position + Tools::FirstPlace(bytes.data() + position, bytes.size() - position, Tools::HighByte{});
 }
 
+// Writes the `count` bytes at `bytes` to `out` as units, each byte its own
+// unit: the ASCII runs of a wide text, sixteen at a time with SSE2.
+void WidenBytes(const char* bytes, std::size_t count, Unit* out) noexcept {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; count - i >= 16; i += 16) {
+        const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const __m128i low = _mm_unpacklo_epi8(sixteen, zero);
+        const __m128i high = _mm_unpackhi_epi8(sixteen, zero);
+        auto* const to = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(to, _mm_unpacklo_epi16(low, zero));
+        _mm_storeu_si128(to + 1, _mm_unpackhi_epi16(low, zero));
+        _mm_storeu_si128(to + 2, _mm_unpacklo_epi16(high, zero));
+        _mm_storeu_si128(to + 3, _mm_unpackhi_epi16(high, zero));
+    }
+#endif
+    for (; i < count; ++i) {
+        out[i] = static_cast<unsigned char>(bytes[i]);
+    }
+}
+
 }  // namespace
 
 char32_t CodePointOfByte(unsigned char byte) noexcept {
@@ -324,17 +346,15 @@ CallText::CallText(const char* data) : m_bytes(data) {
 }
 
 void CallText::DecodeWide(std::string_view text, std::size_t narrowed, std::size_t position, Unit wide) {
-    m_units.reserve(text.size());
-    m_units.resize(narrowed);
-    for (std::size_t i = 0; i < narrowed; ++i) {
-        m_units[i] = static_cast<unsigned char>(m_narrow[i]);
-    }
-    m_units += wide;
+    // m_narrow goes on as the bytes of the text, byte 0 for each wide unit;
+    // the units themselves are made only when asked for.
+    char* out = m_narrow.data() + narrowed;
+    *out++ = wide < kFirstWideUnit ? static_cast<char>(wide) : '\0';
     while (position < text.size()) {
         // Runs of ASCII, the bulk of most texts, go in whole.
         const std::size_t plain = SkipAscii(text, position);
-        m_units.append(text.begin() + static_cast<std::ptrdiff_t>(position),
-                       text.begin() + static_cast<std::ptrdiff_t>(plain));
+        std::memcpy(out, text.data() + position, plain - position);
+        out += plain - position;
         position = plain;
         if (position == text.size()) {
             break;
@@ -342,14 +362,36 @@ void CallText::DecodeWide(std::string_view text, std::size_t narrowed, std::size
         bool valid = true;
         const char32_t codePoint = ReadUtf8Checked(text, position, valid);
         if (!valid) {
-            m_units.clear();
             m_narrow.clear();
             return;  // not UTF-8 after all: the bytes as they are
         }
-        m_units += UnitOfCodePoint(codePoint);
+        const Unit unit = UnitOfCodePoint(codePoint);
+        *out++ = unit < kFirstWideUnit ? static_cast<char>(unit) : '\0';
     }
-    m_narrow.clear();
+    m_narrow.resize(static_cast<std::size_t>(out - m_narrow.data()));
+    m_source = text;
+    m_bytes = m_narrow;
     m_wide = true;
+}
+
+UnitView CallText::Units() const {
+    if (!m_wide || m_units.size() == m_narrow.size()) {
+        return m_units;
+    }
+    // Well-formed UTF-8, as the constructor found it.
+    m_units.resize(m_narrow.size());
+    Unit* units = m_units.data();
+    std::size_t position = 0;
+    while (position < m_source.size()) {
+        const std::size_t plain = SkipAscii(m_source, position);
+        WidenBytes(m_source.data() + position, plain - position, units);
+        units += plain - position;
+        position = plain;
+        if (position < m_source.size()) {
+            *units++ = UnitOfCodePoint(ReadUtf8(m_source, position));
+        }
+    }
+    return m_units;
 }
 
 }  // namespace talvo

@@ -92,21 +92,26 @@ public:
     // True when the text holds characters code page 1251 lacks: Units() is
     // the text. Otherwise Bytes() is.
     bool IsWide() const { return m_wide; }
-    // The text as code page 1251 bytes, a NUL after them (not wide only).
+    // The text as code page 1251 bytes, a NUL after them. In a wide text
+    // byte 0 stands for each character the code page lacks, one byte a
+    // unit.
     std::string_view Bytes() const { return m_bytes; }
-    // The text as units, some at or above kFirstWideUnit (wide only).
-    UnitView Units() const { return m_units; }
+    // The text as units, some at or above kFirstWideUnit (wide only), made
+    // at the first call. Throws std::bad_alloc when memory runs out.
+    UnitView Units() const;
 
 private:
     // Decodes `text`, which holds a character the code page lacks, into
-    // units: the first `narrowed` characters are in m_narrow already, `wide`
-    // is the one that ends at `position`; the rest is decoded from there.
-    // Leaves the bytes as they are when it is not UTF-8.
+    // bytes with 0 for each such character: the first `narrowed` characters
+    // are in m_narrow already, `wide` is the one that ends at `position`;
+    // the rest is decoded from there. Leaves the bytes as they are when it
+    // is not UTF-8.
     void DecodeWide(std::string_view text, std::size_t narrowed, std::size_t position, Unit wide);
 
     std::string_view m_bytes;
+    std::string_view m_source;  // the UTF-8 of a wide text
     std::string m_narrow;
-    UnitString m_units;
+    mutable UnitString m_units;
     bool m_wide = false;
 };
 

@@ -269,7 +269,7 @@ void CompiledSet::Seal() {
 
 bool CompiledSet::Catches(std::size_t entry, const Text& search) const {
     if (m_heads[entry].wide && search.units != nullptr) [[unlikely]] {
-        return CatchesIn(entry, *search.units);
+        return CatchesIn(entry, (*search.units)());
     }
     return CatchesIn(entry, search.bytes);
 }
@@ -308,7 +308,7 @@ std::int64_t CompiledSet::FindFirst(std::string_view text, std::size_t first, Se
     return Find(Text{text, nullptr}, first, how);
 }
 
-std::int64_t CompiledSet::FindFirst(std::string_view bytes, UnitView units, std::size_t first,
+std::int64_t CompiledSet::FindFirst(std::string_view bytes, const std::function<UnitView()>& units, std::size_t first,
                                     SearchWalk how) const {
     return Find(Text{bytes, &units}, first, how);
 }

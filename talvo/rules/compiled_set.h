@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -66,20 +67,21 @@ public:
     // Prefilter and EveryEntry force one way (Records is not one of a
     // prepared set's).
     std::int64_t FindFirst(std::string_view text, std::size_t first, detail::SearchWalk how = detail::SearchWalk::Auto) const;
-    // The same for a text of units: `units`, and `bytes`, as long, the same
-    // text in code page 1251 bytes with byte 0 for each unit of 256 and up.
-    std::int64_t FindFirst(std::string_view bytes, UnitView units, std::size_t first,
+    // The same for a text of units: `bytes`, the text in code page 1251
+    // bytes with byte 0 for each unit of 256 and up, and `units()`, the
+    // units themselves, called only when an entry of a wide rule is tested.
+    std::int64_t FindFirst(std::string_view bytes, const std::function<UnitView()>& units, std::size_t first,
                            detail::SearchWalk how = detail::SearchWalk::Auto) const;
 
 private:
     // A text as the search reads it: code page 1251 bytes, where each
     // character the code page lacks stands as byte 0, which no word of a
     // code page 1251 rule holds, so it agrees with '?' and '*' only, as the
-    // character does; and the characters themselves (null for a text of
-    // bytes), for the wide rules.
+    // character does; and what gives the characters themselves (null for a
+    // text of bytes), for the wide rules.
     struct Text {
         std::string_view bytes;
-        const UnitView* units;
+        const std::function<UnitView()>* units;
     };
     std::int64_t Find(const Text& text, std::size_t first, detail::SearchWalk how) const;
     bool Catches(std::size_t entry, const Text& text) const;

@@ -1,8 +1,11 @@
 #include "talvo/rules/rule_filter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -187,32 +190,56 @@ std::int32_t FilterTextWalking(std::string_view request, SearchWalk walk) {
     return Answer(search, find, walk, [text](const RuleRecord* record) { return TestRuleText(record, text); });
 }
 
+namespace {
+
+// A wide request: `bytes`, its units below 256 as bytes and byte 0 for each
+// of the others, and `units()`, the units themselves, asked for only when a
+// rule with such characters or a set without a prepared form needs them.
+std::int32_t FilterWide(std::string_view bytes, const std::function<UnitView()>& units, SearchWalk walk) {
+    // The numbers and the blanks around them are ASCII: they are parsed
+    // from a copy of the request's head, up to the first byte of the text,
+    // with a stand-in byte for each wide unit (any byte but a blank, a digit
+    // or '-' parses alike).
+    std::size_t headEnd = 0;
+    for (int word = 0; word < 2; ++word) {
+        while (headEnd < bytes.size() && bytes[headEnd] == ' ') ++headEnd;
+        while (headEnd < bytes.size() && bytes[headEnd] != ' ') ++headEnd;
+    }
+    while (headEnd < bytes.size() && bytes[headEnd] == ' ') ++headEnd;
+    std::string head(bytes.substr(0, headEnd + 1));
+    std::replace(head.begin(), head.end(), '\0', 'x');
+    const Search search = StartSearch(head.c_str());
+    if (search.set == nullptr) {
+        return search.answer;
+    }
+    const std::function<UnitView()> text = [&units, &search] { return units().substr(search.textOffset); };
+    const std::string_view narrowed = bytes.substr(search.textOffset);
+    const auto find = [&](std::size_t first, SearchWalk how) {
+        return search.prepared->FindFirst(narrowed, text, first, how);
+    };
+    std::optional<UnitView> recordText;
+    return Answer(search, find, walk, [&](const RuleRecord* record) {
+        if (!recordText) {
+            recordText = text();
+        }
+        return TestRuleUnits(record, *recordText);
+    });
+}
+
+}  // namespace
+
 std::int32_t FilterUnitsWalking(UnitView request, SearchWalk walk) {
-    // The numbers and the blanks around them are ASCII; a stand-in byte for
-    // each wide unit (any byte but a blank, a digit or '-' parses alike)
-    // keeps every position where it is.
-    std::string bytes(request.size(), 'x');
+    std::string bytes(request.size(), '\0');
     for (std::size_t i = 0; i < request.size(); ++i) {
         if (request[i] < kFirstWideUnit) {
             bytes[i] = static_cast<char>(request[i]);
         }
     }
-    const Search search = StartSearch(bytes.c_str());
-    if (search.set == nullptr) {
-        return search.answer;
-    }
-    const UnitView text = request.substr(search.textOffset);
-    // The text as the prepared set searches it: byte 0 for each wide unit.
-    for (std::size_t i = search.textOffset; i < request.size(); ++i) {
-        if (request[i] >= kFirstWideUnit) {
-            bytes[i] = '\0';
-        }
-    }
-    const std::string_view narrowed = std::string_view(bytes).substr(search.textOffset);
-    const auto find = [&](std::size_t first, SearchWalk how) {
-        return search.prepared->FindFirst(narrowed, text, first, how);
-    };
-    return Answer(search, find, walk, [text](const RuleRecord* record) { return TestRuleUnits(record, text); });
+    return FilterWide(bytes, [request] { return request; }, walk);
+}
+
+std::int32_t FilterCallTextWalking(const CallText& request, SearchWalk walk) {
+    return FilterWide(request.Bytes(), [&request] { return request.Units(); }, walk);
 }
 
 }  // namespace detail
@@ -222,5 +249,7 @@ std::int32_t FilterText(std::string_view request) { return detail::FilterTextWal
 std::int32_t FilterText(const char* request) { return FilterText(std::string_view(request)); }
 
 std::int32_t FilterUnits(UnitView request) { return detail::FilterUnitsWalking(request, SearchWalk::Auto); }
+
+std::int32_t FilterUnits(const CallText& request) { return detail::FilterCallTextWalking(request, SearchWalk::Auto); }
 
 }  // namespace talvo

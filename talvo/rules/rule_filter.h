@@ -43,6 +43,11 @@ std::int32_t FilterText(std::string_view request);
 // by character; a character the code page lacks matches only itself, '?' and
 // '*'.
 std::int32_t FilterUnits(UnitView request);
+// The same for a wide call text (IsWide): the search reads its Bytes for
+// every rule without characters the code page lacks, and makes its Units only
+// when a rule with such characters, or a set without a prepared form, needs
+// them.
+std::int32_t FilterUnits(const CallText& request);
 
 // True when `text` matches every word of `record` and no exception group as a
 // whole. A null record is false.

@@ -21,5 +21,6 @@ enum class SearchWalk { Auto, Prefilter, EveryEntry, Records };
 // FilterText and FilterUnits (rule_filter.h) walking the set as `walk` says.
 std::int32_t FilterTextWalking(std::string_view request, SearchWalk walk);
 std::int32_t FilterUnitsWalking(UnitView request, SearchWalk walk);
+std::int32_t FilterCallTextWalking(const CallText& request, SearchWalk walk);
 
 }  // namespace talvo::detail

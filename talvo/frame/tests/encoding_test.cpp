@@ -91,13 +91,14 @@ TEST(Encoding, CallTexts) {
     struct Case {
         const char* data;
         bool sameBuffer;       // the bytes are read in place
-        std::string bytes;     // when not wide
+        std::string bytes;     // byte 0 for each wide unit
         talvo::UnitString units;  // when wide
     } cases[] = {
         {"13 1 hello", true, "13 1 hello", {}},
         {"13 1 \xEF\xF0\xE8", true, "13 1 \xEF\xF0\xE8", {}},                  // code page 1251
         {"\xD0\xBF\xD1\x80\xD0\xB8 \xE2\x84\x96", false, "\xEF\xF0\xE8 \xB9", {}},  // UTF-8 "при №"
-        {"x\xC3\xBC\xD0\xB0", false, "", {'x', kFirstWideUnit + 0xFC, 0xE0}},      // "xüа"
+        {"x\xC3\xBC\xD0\xB0", false, {"x\0\xE0", 3}, {'x', kFirstWideUnit + 0xFC, 0xE0}},  // "xüа"
+        {"ab\xF0\x9F\x98\x80 c\xD1\x8F", false, {"ab\0 c\xFF", 6}, {'a', 'b', kFirstWideUnit + 0x1F600, ' ', 'c', 0xFF}},
         {"\xD0\xBF\xFF", true, "\xD0\xBF\xFF", {}},         // stops being UTF-8 after the first character
         {"\xC3\xBC\xFF", true, "\xC3\xBC\xFF", {}},         // ... after a wide one
         {"\xC2\x98", false, "\x98", {}},
@@ -107,11 +108,10 @@ TEST(Encoding, CallTexts) {
         EXPECT_EQ(text.IsWide(), !c.units.empty()) << c.data;
         if (text.IsWide()) {
             EXPECT_EQ(talvo::UnitString(text.Units()), c.units) << c.data;
-        } else {
-            EXPECT_EQ(text.Bytes(), c.bytes) << c.data;
-            EXPECT_EQ(text.Bytes().data() == c.data, c.sameBuffer) << c.data;
-            EXPECT_EQ(text.Bytes().data()[text.Bytes().size()], '\0') << c.data;
         }
+        EXPECT_EQ(text.Bytes(), c.bytes) << c.data;
+        EXPECT_EQ(text.Bytes().data() == c.data, c.sameBuffer) << c.data;
+        EXPECT_EQ(text.Bytes().data()[text.Bytes().size()], '\0') << c.data;
     }
 }
 

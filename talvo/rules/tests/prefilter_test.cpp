@@ -220,7 +220,7 @@ testkit::ModeAnswers AnswersAsSent(const std::string& request) {
     if (!call.IsWide()) {
         return Answers(std::string(call.Bytes()));
     }
-    return testkit::FilterEveryWay(call.Units());
+    return testkit::FilterEveryWay(call);
 }
 
 TEST(Prefilter, SameAnswersWithAndWithoutOnRandomRules) {
