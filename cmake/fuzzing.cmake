@@ -18,7 +18,8 @@ if(BUILD_FUZZERS)
     message(FATAL_ERROR "BUILD_FUZZERS needs clang (libFuzzer); configure with the preset 'fuzz'")
   endif()
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
-                      -fno-omit-frame-pointer)
+                      -fno-omit-frame-pointer
+                      -fsanitize-coverage-ignorelist=${CMAKE_CURRENT_LIST_DIR}/fuzz_coverage_ignore.txt)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -74,6 +74,9 @@ void ReadBytesInto(std::string_view bytes, RulePieces* list, RuleFileReading* re
     try {
         std::size_t start = 0;
         const RuleFileEncoding encoding = Detect(bytes, start);
+        // Pieces hold no more bytes than a code page 1251 file, about as many
+        // as a UTF-8 one (a UTF-16 file may still need more).
+        list->reserve(list->size() == 0 ? bytes.size() : 0);
         CutPieces(bytes, start, encoding, list, &filled);
     } catch (...) {
         // Out of memory while appending: the pieces read so far stay, and

@@ -22,6 +22,9 @@ public:
     }
     // Throws std::bad_alloc, and then holds what it held before.
     void emplace_back(const char* bytes, std::size_t length);
+    // Room for `bytes` bytes of pieces in all, so appending them does not
+    // grow the buffer step by step. Throws std::bad_alloc.
+    void reserve(std::size_t bytes) { m_bytes.reserve(bytes); }
     void pop_back();
 
 private:

@@ -25,9 +25,42 @@ constexpr std::int32_t kNotWholeStartNumber = -3;
 constexpr std::int32_t kNoText = -4;
 constexpr std::int32_t kNoSuchSet = -5;
 
-// The value of a whole number (IsIntegerText holds), saturated to the 64-bit
+// Word `n` (1 or 2) of a request: its n-th run of bytes other than the
+// blank, as GetToken counts them; empty when it has fewer words. Read in
+// place: a search asks for no memory to parse its request.
+std::string_view RequestWord(const char* request, int n) {
+    const char* current = request;
+    for (int word = 1;; ++word) {
+        while (*current == ' ') {
+            ++current;
+        }
+        const char* const start = current;
+        while (*current != ' ' && *current != '\0') {
+            ++current;
+        }
+        if (current == start || word == n) {
+            return std::string_view(start, static_cast<std::size_t>(current - start));
+        }
+    }
+}
+
+// IsIntegerText for a word: an optional '-' and one or more digits.
+bool IsWholeNumber(std::string_view word) {
+    const std::string_view digits = !word.empty() && word.front() == '-' ? word.substr(1) : word;
+    if (digits.empty()) {
+        return false;
+    }
+    for (const char byte : digits) {
+        if (!IsDigitChar(byte)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The value of a whole number (IsWholeNumber holds), saturated to the 64-bit
 // range: the digits may be more than any integer holds.
-std::int64_t WholeNumberValue(const std::string& digits) {
+std::int64_t WholeNumberValue(std::string_view digits) {
     std::int64_t value = 0;
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
@@ -93,8 +126,8 @@ struct Search {
 
 Search StartSearch(const char* request) {
     Search search;
-    const std::string setWord = GetToken(request, ' ', 1);
-    if (!IsIntegerText(setWord.c_str())) {
+    const std::string_view setWord = RequestWord(request, 1);
+    if (!IsWholeNumber(setWord)) {
         search.answer = kNotWholeSetNumber;
         return search;
     }
@@ -103,8 +136,8 @@ Search StartSearch(const char* request) {
         search.answer = kSetNumberOutOfRange;
         return search;
     }
-    const std::string startWord = GetToken(request, ' ', 2);
-    if (!IsIntegerText(startWord.c_str())) {
+    const std::string_view startWord = RequestWord(request, 2);
+    if (!IsWholeNumber(startWord)) {
         search.answer = kNotWholeStartNumber;
         return search;
     }

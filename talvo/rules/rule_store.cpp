@@ -1,5 +1,6 @@
 #include "talvo/rules/rule_store.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -35,6 +36,10 @@ const RuleSnapshot& EmptyStore() noexcept {
 }
 
 
+// The one array of every empty set: its terminator alone. Never written, and
+// never freed.
+RuleRecord* g_noRecords[1] = {nullptr};
+
 // Takes back the record at `index`, which ends the set there. Its memory
 // stays in the store's region until the store goes.
 void DropRecord(RuleSet set, std::size_t index, RuleStore& store) noexcept {
@@ -50,6 +55,10 @@ void LoadRuleSet(RuleStore& store, const char* path, std::int32_t setNumber, Rul
     RuleFileReading reading;
     ReadRuleFile(path, &pieces, &reading, source);
     const std::size_t count = pieces.size();
+    if (count == 0) {
+        store.sets[setNumber] = g_noRecords;
+        return;
+    }
     if (count >= SIZE_MAX / sizeof(RuleRecord*) - 1) {
         store.incomplete = true;
         return;
@@ -106,7 +115,9 @@ RuleStore::~RuleStore() {
         set.reset();
     }
     for (RuleSet set : sets) {
-        std::free(set);
+        if (set != g_noRecords) {
+            std::free(set);
+        }
     }
     // The region goes after this, with every record and list.
 }
@@ -132,11 +143,18 @@ void PublishRuleStore(RuleSnapshot store) noexcept {
 void FreeRuleStore() noexcept { PublishRuleStore(nullptr); }
 
 RuleSnapshot LoadAllRuleFiles(const RuleLoading& loading) {
+    // Made once: a pass then asks for no memory for the fifteen paths.
+    static const std::array<std::string, std::size(kRuleFiles)> kPaths = [] {
+        std::array<std::string, std::size(kRuleFiles)> paths;
+        for (std::size_t row = 0; row < paths.size(); ++row) {
+            paths[row] = RuleFilePath(kRuleFiles[row].extension);
+        }
+        return paths;
+    }();
     auto store = std::make_shared<RuleStore>(loading.allocator);
     try {
-        for (const RuleFileRow& row : kRuleFiles) {
-            const std::string path = RuleFilePath(row.extension);
-            LoadRuleSet(*store, path.c_str(), row.set, row.kind, loading.source);
+        for (std::size_t row = 0; row < kPaths.size(); ++row) {
+            LoadRuleSet(*store, kPaths[row].c_str(), kRuleFiles[row].set, kRuleFiles[row].kind, loading.source);
         }
     } catch (...) {
         // What was read until then is what the pass leaves loaded.

@@ -4,7 +4,8 @@
 // only state of the library that lives from one host call to the next.
 //
 // A set is a heap array of n + 1 record pointers for the n line pieces of its
-// rule file, in file order, ending in null. A record that could not be made
+// rule file, in file order, ending in null; every empty set shares one array
+// holding the null alone, which no store frees. A record that could not be made
 // is null too and ends the set there. A store owns its arrays, its records
 // and their token lists and releases them when it goes. The records and
 // lists sit in the store's region, which gives them back all at once.

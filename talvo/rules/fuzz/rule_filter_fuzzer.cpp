@@ -71,8 +71,9 @@ bool FromMemory(const char* path, std::string_view* bytes) {
         for (std::size_t row = 0; row < kFiles; ++row) all[row] = talvo::RuleFilePath(talvo::kRuleFiles[row].extension);
         return all;
     }();
+    const std::string_view wanted(path);
     for (std::size_t row = 0; row < kFiles; ++row) {
-        if (g_files[row] && std::strcmp(path, paths[row].c_str()) == 0) {
+        if (g_files[row] && wanted == paths[row]) {
             *bytes = *g_files[row];
             return true;
         }

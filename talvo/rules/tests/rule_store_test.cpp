@@ -28,7 +28,8 @@ std::int32_t LoadFailingAt(int failAt) {
 
 using testkit::CallExport;
 
-// Rule sets are made in the order 0..5, 7..15, one array each. Records and
+// Rule sets are made in the order 0..5, 7..15, one array each for a set
+// whose file gives entries (empty sets share one that is never made). Records and
 // token lists share blocks of the store's region, the first made with entry
 // 1's record; a token text of more than TokenRegion::kLargest bytes gets a
 // block of its own, which lets a test fail exactly that text. Only sets 3
@@ -44,10 +45,10 @@ TEST(RuleStore, RunningOutOfMemoryWhileLoading) {
         const char* set13;  // answer for "13 1 x" (loaded after 3 and 4)
         std::int32_t entryCount;
     } cases[] = {
-        {"set 3's array", 3, "var %match = -5", "var %match = -5", "var %match = 1", "var %match = 0", 1},
-        {"entry 1's record", 4, "var %match = 0", "var %match = 0", "var %match = 1", "var %match = 0", 4},
-        {"a long word of entry 3", 5, "var %match = 1", "var %match = 2", "var %match = -5", "var %match = -5", 3},
-        {"entry 1's whole word", 7, "var %match = 1", "var %match = 2", "var %match = 0", "var %match = 0", 4},
+        {"set 3's array", 0, "var %match = -5", "var %match = -5", "var %match = 1", "var %match = 0", 1},
+        {"entry 1's record", 1, "var %match = 0", "var %match = 0", "var %match = 1", "var %match = 0", 4},
+        {"a long word of entry 3", 2, "var %match = 1", "var %match = 2", "var %match = -5", "var %match = -5", 3},
+        {"entry 1's whole word", 4, "var %match = 1", "var %match = 2", "var %match = 0", "var %match = 0", 4},
     };
     testkit::RuleFolder folder;
     folder.WriteRules("_cur", "*one*\n*two*\n*" + longWord + "*\n");
@@ -75,7 +76,7 @@ TEST(RuleStore, ExceptionGroupsAreSplitAtLoadingForEveryWalk) {
         bool prepared;
     } cases[] = {
         {"prepared set", -1, true},
-        {"set whose loading failed at entry 2's long word", 5, false},
+        {"set whose loading failed at entry 2's long word", 2, false},
     };
     const std::pair<const char*, std::int32_t> requests[] = {
         {"3 1 a", 1}, {"3 1 a b", 1}, {"3 1 a  b c", 0}, {"3 1 a d", 0}, {"3 1 A x D", 0}};
