@@ -6,6 +6,7 @@
 // ones (talvo/rules/search_walk.h); only tests and harnesses force them.
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,7 @@ inline constexpr talvo::detail::SearchWalk kEveryWalk[] = {
 // FilterText's answer every way; a NUL must follow the request.
 inline ModeAnswers FilterEveryWay(std::string_view request) {
     ModeAnswers all;
+    all.answers.reserve(std::size(kEveryWalk));
     for (const auto walk : kEveryWalk) all.answers.push_back(talvo::detail::FilterTextWalking(request, walk));
     return all;
 }
@@ -44,6 +46,7 @@ inline ModeAnswers FilterEveryWay(std::string_view request) {
 // FilterUnits's answer every way.
 inline ModeAnswers FilterEveryWay(talvo::UnitView request) {
     ModeAnswers all;
+    all.answers.reserve(std::size(kEveryWalk));
     for (const auto walk : kEveryWalk) all.answers.push_back(talvo::detail::FilterUnitsWalking(request, walk));
     return all;
 }

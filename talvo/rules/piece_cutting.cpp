@@ -96,7 +96,11 @@ private:
                 char utf8[kPieceCharacters * 4];
                 std::size_t bytes = 0;
                 for (std::size_t i = 0; i < length; ++i) {
-                    bytes += WriteUtf8(m_piece[i], utf8 + bytes);
+                    if (m_piece[i] < 0x80) {
+                        utf8[bytes++] = static_cast<char>(m_piece[i]);  // most rule text is ASCII
+                    } else {
+                        bytes += WriteUtf8(m_piece[i], utf8 + bytes);
+                    }
                 }
                 m_list->emplace_back(utf8, bytes);
             }
@@ -195,7 +199,17 @@ void CutPieces(std::string_view bytes, std::size_t position, RuleFileEncoding en
             break;
         case RuleFileEncoding::Utf8:
         case RuleFileEncoding::Utf8Bom:
-            CutDecoded<char32_t>(bytes, position, ReadUtf8, list, reading);
+            CutDecoded<char32_t>(
+                bytes, position,
+                [](std::string_view all, std::size_t& at) -> char32_t {
+                    const auto byte = static_cast<unsigned char>(all[at]);
+                    if (byte < 0x80) {  // most rule text is ASCII
+                        ++at;
+                        return byte;
+                    }
+                    return ReadUtf8(all, at);
+                },
+                list, reading);
             break;
         case RuleFileEncoding::Utf16Le:
         case RuleFileEncoding::Utf16Be: {

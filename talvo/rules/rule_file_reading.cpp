@@ -1,7 +1,9 @@
 // Reading a rule file: its bytes, from the file system or the source a
 // harness passes, and the encoding they are in; the cutting is piece_cutting's.
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -63,6 +65,23 @@ RuleFileEncoding Detect(std::string_view bytes, std::size_t& markLength) {
 }
 
 
+// Reserving for more pieces than this is left to growing: a count from line
+// feeds can be far too high for a UTF-16 file.
+constexpr std::size_t kMostPiecesReserved = 4096;
+
+std::size_t LineFeeds(std::string_view bytes) {
+    if (bytes.empty()) {
+        return 0;
+    }
+    std::size_t count = 0;
+    for (const char* at = bytes.data(), *const end = at + bytes.size();; ++at, ++count) {
+        at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+        if (at == nullptr) {
+            return count;
+        }
+    }
+}
+
 void ReadBytesInto(std::string_view bytes, RulePieces* list, RuleFileReading* reading) noexcept {
     RuleFileReading ignored;
     RuleFileReading& filled = reading != nullptr ? *reading : ignored;
@@ -74,9 +93,16 @@ void ReadBytesInto(std::string_view bytes, RulePieces* list, RuleFileReading* re
     try {
         std::size_t start = 0;
         const RuleFileEncoding encoding = Detect(bytes, start);
-        // Pieces hold no more bytes than a code page 1251 file, about as many
-        // as a UTF-8 one (a UTF-16 file may still need more).
-        list->reserve(list->size() == 0 ? bytes.size() : 0);
+        // Room at once for what the pieces most likely take, so that they
+        // do not grow their buffers step by step: pieces hold no more bytes
+        // than a code page 1251 file and about as many as a UTF-8 one, and
+        // there is a piece for each line feed (a UTF-16 file, or long lines,
+        // may still need more).
+        if (list->size() == 0) {
+            const std::size_t pieces = std::min(LineFeeds(bytes) + 1, kMostPiecesReserved);
+            list->reserve(bytes.size(), pieces);
+            filled.origins.reserve(pieces);
+        }
         CutPieces(bytes, start, encoding, list, &filled);
     } catch (...) {
         // Out of memory while appending: the pieces read so far stay, and

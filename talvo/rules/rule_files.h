@@ -22,9 +22,12 @@ public:
     }
     // Throws std::bad_alloc, and then holds what it held before.
     void emplace_back(const char* bytes, std::size_t length);
-    // Room for `bytes` bytes of pieces in all, so appending them does not
-    // grow the buffer step by step. Throws std::bad_alloc.
-    void reserve(std::size_t bytes) { m_bytes.reserve(bytes); }
+    // Room for `bytes` bytes in `count` pieces in all, so appending them
+    // does not grow the buffers step by step. Throws std::bad_alloc.
+    void reserve(std::size_t bytes, std::size_t count) {
+        m_bytes.reserve(bytes);
+        m_ends.reserve(count);
+    }
     void pop_back();
 
 private:

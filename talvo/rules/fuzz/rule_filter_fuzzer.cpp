@@ -71,9 +71,12 @@ bool FromMemory(const char* path, std::string_view* bytes) {
         for (std::size_t row = 0; row < kFiles; ++row) all[row] = talvo::RuleFilePath(talvo::kRuleFiles[row].extension);
         return all;
     }();
+    // Most files are missing: the extension after the last '.' finds the
+    // row, and only then is the whole path compared.
     const std::string_view wanted(path);
+    const std::string_view extension = wanted.substr(wanted.rfind('.') + 1);
     for (std::size_t row = 0; row < kFiles; ++row) {
-        if (g_files[row] && wanted == paths[row]) {
+        if (g_files[row] && extension == talvo::kRuleFiles[row].extension && wanted == paths[row]) {
             *bytes = *g_files[row];
             return true;
         }
