@@ -1,6 +1,7 @@
 // Making a record of one piece, as its rule file's kind prescribes: the one
 // way the loaders and the rule checker make records.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -41,18 +42,14 @@ struct Fields {
 };
 
 Fields PieceFields(std::string_view piece) {
+    piece = piece.substr(0, piece.find('\0'));
     std::string_view found[2];
     std::size_t at = 0;
-    const auto ends = [&piece](std::size_t place) { return place == piece.size() || piece[place] == '\0'; };
     for (std::string_view& field : found) {
-        while (!ends(at) && piece[at] == kFieldSeparator) {
-            ++at;
-        }
-        const std::size_t start = at;
-        while (!ends(at) && piece[at] != kFieldSeparator) {
-            ++at;
-        }
-        field = piece.substr(start, at - start);
+        at = std::min(piece.find_first_not_of(kFieldSeparator, at), piece.size());
+        const std::size_t end = std::min(piece.find(kFieldSeparator, at), piece.size());
+        field = piece.substr(at, end - at);
+        at = end;
     }
     return {found[0], found[1]};
 }

@@ -25,6 +25,7 @@
 // Parts after the eighth and bytes after the 1,200th are not read.
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,22 +67,34 @@ using Files = std::array<std::optional<std::string>, kFiles>;
 Files g_files;  // what the loader reads
 
 bool FromMemory(const char* path, std::string_view* bytes) {
-    static const std::array<std::string, kFiles> paths = [] {
-        std::array<std::string, kFiles> all;
-        for (std::size_t row = 0; row < kFiles; ++row) all[row] = talvo::RuleFilePath(talvo::kRuleFiles[row].extension);
-        return all;
-    }();
-    // Most files are missing: the extension after the last '.' finds the
-    // row, and only then is the whole path compared.
-    const std::string_view wanted(path);
-    const std::string_view extension = wanted.substr(wanted.rfind('.') + 1);
-    for (std::size_t row = 0; row < kFiles; ++row) {
-        if (g_files[row] && extension == talvo::kRuleFiles[row].extension && wanted == paths[row]) {
-            *bytes = *g_files[row];
-            return true;
+    // The loader asks for all fifteen files every pass and most are missing.
+    // The last two bytes of a path tell the fifteen apart, so they pick the
+    // row at once; only the path of a file that is there is compared whole.
+    struct Rows {
+        std::array<std::string, kFiles> paths;
+        std::array<std::int8_t, 65536> byLastTwo;
+    };
+    static const Rows rows = [] {
+        Rows made;
+        made.byLastTwo.fill(-1);
+        for (std::size_t row = 0; row < kFiles; ++row) {
+            const std::string& path = made.paths[row] = talvo::RuleFilePath(talvo::kRuleFiles[row].extension);
+            made.byLastTwo[static_cast<unsigned char>(path[path.size() - 2]) * 256u +
+                           static_cast<unsigned char>(path.back())] = static_cast<std::int8_t>(row);
         }
+        return made;
+    }();
+    const std::string_view wanted(path);
+    if (wanted.size() < 2) {
+        return false;
     }
-    return false;
+    const int row = rows.byLastTwo[static_cast<unsigned char>(wanted[wanted.size() - 2]) * 256u +
+                                    static_cast<unsigned char>(wanted.back())];
+    if (row < 0 || !g_files[static_cast<std::size_t>(row)] || wanted != rows.paths[static_cast<std::size_t>(row)]) {
+        return false;
+    }
+    *bytes = *g_files[static_cast<std::size_t>(row)];
+    return true;
 }
 
 // The bytes of form `form` for `content`.
@@ -259,7 +272,9 @@ std::int32_t Call(decltype(&RuleFilter) command, std::string_view text) {
     }
     kept = kept && std::memcmp(data + at, filler.data(), size - at) == 0;
     Require(kept, "an export wrote past its answer", answer);
-    return static_cast<std::int32_t>(std::strtol(std::string(number).c_str(), nullptr, 10));
+    std::int32_t value = 0;
+    std::from_chars(number.data(), number.data() + number.size(), value);
+    return value;
 }
 
 }  // namespace
