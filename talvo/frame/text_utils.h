@@ -1,8 +1,8 @@
 #pragma once
 
 // Text operations shared by the rule loaders, the rule matcher and Magic:
-// a tokenizer producing owned C-string copies, token picking by number, the
-// integer-text test and the line-feed trimmer. All work on 8-bit bytes.
+// a tokenizer making C-string copies in a region, token picking by number,
+// the integer-text test and the line-feed trimmer. All work on 8-bit bytes.
 
 #include <cstddef>
 #include <cstdint>
