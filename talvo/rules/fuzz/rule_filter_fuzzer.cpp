@@ -1,8 +1,9 @@
 // RuleFilter over rule files made from the input, with LoadRules between the
-// requests, all through the host's calling form. The files never touch the
-// disk: the loader reads them from memory through the same reading code (a
-// file source), and LoadRules is answered as the export answers it
-// (LoadRulesAnswer).
+// requests; RuleFilter through the host's calling form. The files never touch
+// the disk: the loader reads them from memory through the same reading code
+// (a file source), so LoadRules is answered by the function the export
+// answers with (LoadRulesAnswer), not through the export itself, whose data
+// buffer the host tests check.
 //
 // The input is cut into parts at every pair of bytes 0x1e. Parts 0, 2, 4, ...
 // are rule files: the first byte b picks one of the fifteen files (b % 15)
