@@ -48,7 +48,13 @@ std::array<unsigned char, 256> BuildWorth() {
         return (folded >= 'A' && folded <= 'Z') || folded >= 0xC0 ? 2 : 3;
     };
     for (std::size_t byte = 0; byte < worth.size(); ++byte) {
-        worth[byte] = byte == static_cast<unsigned char>(kAnyRun) || byte == static_cast<unsigned char>(kAnyOne) ? 0 : weigh(Tools::ToUpperChars[byte]);
+        // 16 for the byte itself: a longer run goes first (each byte more
+        // divides the texts that hold it by the size of an alphabet), and of
+        // runs of one length the one of rarer bytes. Four worths add up to
+        // less than 256.
+        worth[byte] = byte == static_cast<unsigned char>(kAnyRun) || byte == static_cast<unsigned char>(kAnyOne)
+                          ? 0
+                          : 16 + weigh(Tools::ToUpperChars[byte]);
     }
     return worth;
 }
@@ -88,10 +94,7 @@ WordLength ConsiderRuns(const char* word, Literal& best) {
         const std::uint32_t worth = kWorth[byte];
         stars += byte == kAnyRun;
         window = worth != 0 ? (window << 8) | worth : 0;
-        // A longer run first (each byte more divides the texts that hold it
-        // by the size of an alphabet), then the worths added.
-        const unsigned length = window > 0xFFFFFF ? 4 : window > 0xFFFF ? 3 : window > 0xFF ? 2 : window != 0;
-        const unsigned score = (length << 4) + ((window * 0x01010101u) >> 24);
+        const unsigned score = (window * 0x01010101u) >> 24;  // the worths added
         if (score > bestScore) {
             bestScore = score;
             bestEnd = at;

@@ -48,7 +48,7 @@ std::uint32_t& LiteralPrefilter::Cell(std::uint32_t key) {
             }
             m_starts[key / 64] |= std::uint64_t{1} << (key % 64);
         } else {
-            ++m_longCounts[key > 0xFFFFFF];
+            m_longKeys.push_back(key);
         }
         m_slots[at] = {key, kNone};
         ++m_literalCount;
@@ -109,41 +109,33 @@ void LiteralPrefilter::Seal() {
     FilePending();
     // The windows' bitmaps: some sixteen bits per literal of the length, so
     // that few windows of a text that hold none hit a set bit.
+    std::size_t counts[2] = {0, 0};
+    for (const std::uint32_t key : m_longKeys) {
+        ++counts[key > 0xFFFFFF];
+    }
     for (int length = 0; length < 2; ++length) {
         WindowBits& windows = m_windows[length];
         windows = WindowBits{};
-        if (m_longCounts[length] == 0) {
+        if (counts[length] == 0) {
             continue;
         }
         unsigned width = 12;
-        while (width < 24 && (std::size_t{1} << width) < m_longCounts[length] * 16) {
+        while (width < 24 && (std::size_t{1} << width) < counts[length] * 16) {
             ++width;
         }
         windows.shift = 32 - width;
         windows.bits.assign((std::size_t{1} << width) / 64, 0);
     }
+    for (const std::uint32_t key : m_longKeys) {
+        m_windows[key > 0xFFFFFF].Set(key);
+    }
+    std::vector<std::uint32_t>().swap(m_longKeys);
     // The table was made for as many literals as values; when far fewer came
-    // it is made anew at their size, in the same pass that fills the bitmaps.
+    // it is made anew at their size.
     const std::size_t fitting = (std::size_t{m_literalCount} * 3) / 2 + 1;
-    std::vector<Slot> old;
     if (m_slots.size() > 2 * fitting) {
-        old.assign(fitting, Slot{0, kNone});
-        old.swap(m_slots);
+        Rehash(fitting);
     }
-    const bool moving = !old.empty();
-    for (const Slot& slot : moving ? old : m_slots) {
-        if (slot.key > 0xFFFF) {
-            m_windows[slot.key > 0xFFFFFF].Set(slot.key);
-        }
-        if (moving && slot.key != 0) {
-            std::size_t at = Home(slot.key);
-            while (m_slots[at].key != 0) {
-                at = Next(at);
-            }
-            m_slots[at] = slot;
-        }
-    }
-    std::vector<Slot>().swap(old);
     if (m_listCount == 0) {
         std::vector<std::uint64_t>().swap(m_filed);
         return;

@@ -125,7 +125,7 @@ private:
     void Rehash(std::size_t size);
 
     std::uint32_t m_literalCount = 0;
-    std::size_t m_longCounts[2] = {0, 0};     // literals of 3 and 4 bytes
+    std::vector<std::uint32_t> m_longKeys;    // until Seal: the literals of 3 and 4 bytes
     std::vector<std::uint32_t> m_single;      // cell of each one-byte literal; empty until needed
     std::vector<std::uint64_t> m_starts;      // a bit per pair that is a literal of two bytes; empty until needed
     WindowBits m_windows[2];                  // literals of 3 and 4 bytes
