@@ -145,6 +145,56 @@ std::uint32_t Offset(std::size_t value) {
     return static_cast<std::uint32_t>(value);
 }
 
+// The pairs of folded bytes a text holds one and two places apart, hashed
+// to a bit each. With many candidates for one text, a word's pair that the
+// text lacks rules the entry out before its pieces are searched for: two
+// bytes of a word between wildcards, or with one '?' between them, stand in
+// every text the word matches as they are, one or two places apart
+// (talvo/tools/wildcards.h).
+class TextPairs {
+public:
+    explicit TextPairs(std::string_view text) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+            Set(0, Key(bytes[i], bytes[i + 1]));
+            if (i + 2 < text.size()) {
+                Set(1, Key(bytes[i], bytes[i + 2]));
+            }
+        }
+    }
+
+    // False when the text cannot match the NUL-free `word` of a code page
+    // 1251 rule.
+    bool MayMatch(std::string_view word) const {
+        const auto fixed = [](char byte) { return byte != kAnyRun && byte != kAnyOne; };
+        for (std::size_t i = 0; i + 1 < word.size(); ++i) {
+            if (!fixed(word[i])) {
+                continue;
+            }
+            const auto a = static_cast<unsigned char>(word[i]);
+            if (fixed(word[i + 1]) && !Holds(0, Key(a, static_cast<unsigned char>(word[i + 1])))) {
+                return false;
+            }
+            if (i + 2 < word.size() && word[i + 1] != kAnyRun && fixed(word[i + 2]) &&
+                !Holds(1, Key(a, static_cast<unsigned char>(word[i + 2])))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    static constexpr unsigned kWidth = 12;
+    static std::uint32_t Key(unsigned char a, unsigned char b) {
+        const std::uint32_t pair = (std::uint32_t{Tools::ToUpperChars[a]} << 8) | Tools::ToUpperChars[b];
+        return (pair * 0x9E3779B1u) >> (32 - kWidth);
+    }
+    void Set(int gap, std::uint32_t bit) { m_bits[gap][bit / 64] |= std::uint64_t{1} << (bit % 64); }
+    bool Holds(int gap, std::uint32_t bit) const { return (m_bits[gap][bit / 64] >> (bit % 64)) & 1; }
+
+    std::uint64_t m_bits[2][(1u << kWidth) / 64] = {};
+};
+
 // What one search needs besides the set: which literals the text was found
 // to hold, the candidates. One spare is kept for the next search,
 // so a search on its own allocates nothing once the spare has grown; searches
@@ -430,6 +480,7 @@ std::int64_t CompiledSet::Find(const Text& search, std::size_t first, SearchWalk
     constexpr std::size_t kBlockWords = 16;
     constexpr std::size_t kBlock = 64 * kBlockWords;
     std::vector<Scratch::List>& lists = scratch.lists;
+    const TextPairs pairs(text);
     std::uint32_t next = std::numeric_limits<std::uint32_t>::max();
     for (const Scratch::List& list : lists) {
         next = std::min(next, *list.begin);
@@ -456,6 +507,11 @@ std::int64_t CompiledSet::Find(const Text& search, std::size_t first, SearchWalk
         for (std::size_t word = 0; word < kBlockWords; ++word) {
             for (std::uint64_t marked = bits[word]; marked != 0; marked &= marked - 1) {
                 const std::size_t entry = blockStart + word * 64 + static_cast<std::size_t>(std::countr_zero(marked));
+                const EntryHead& head = m_heads[entry];
+                if (!head.wide && head.firstWord != nullptr &&
+                    !pairs.MayMatch(std::string_view(head.firstWord, head.firstLength))) {
+                    continue;
+                }
                 if (Catches(entry, search)) {
                     return static_cast<std::int64_t>(entry);
                 }

@@ -166,7 +166,8 @@ public:
         return text;
     }
 
-    std::string Text() { return Plain(Pick(9)); }
+    // Long over few letters: texts that leave more than 64 candidates.
+    std::string Text() { return Plain(m_narrow ? 16 + Pick(48) : Pick(9)); }
     int Pick(int below) { return static_cast<int>(m_random() % static_cast<unsigned>(below)); }
     bool Chance(int oneIn) { return Pick(oneIn) == 0; }
 
