@@ -313,8 +313,7 @@ CallText::CallText(const char* data) : m_bytes(data) {
         return;
     }
     // Decoding only ever shortens the text.
-    m_narrow.resize(text.size());
-    char* const start = m_narrow.data();
+    char* const start = Room(text.size() + 1);
     std::memcpy(start, text.data(), position);
     char* out = start + position;
     while (position < text.size()) {
@@ -331,24 +330,30 @@ CallText::CallText(const char* data) : m_bytes(data) {
         } else {
             unit = UnitOfCodePoint(ReadUtf8Checked(text, position, valid));
             if (!valid) {
-                m_narrow.clear();
                 return;  // not UTF-8 after all
             }
         }
         if (unit >= kFirstWideUnit) {
-            DecodeWide(text, static_cast<std::size_t>(out - start), position, unit);
+            DecodeWide(text, start, out, position, unit);
             return;
         }
         *out++ = static_cast<char>(unit);
     }
-    m_narrow.resize(static_cast<std::size_t>(out - start));
-    m_bytes = m_narrow;
+    *out = '\0';
+    m_bytes = std::string_view(start, static_cast<std::size_t>(out - start));
 }
 
-void CallText::DecodeWide(std::string_view text, std::size_t narrowed, std::size_t position, Unit wide) {
-    // m_narrow goes on as the bytes of the text, byte 0 for each wide unit;
-    // the units themselves are made only when asked for.
-    char* out = m_narrow.data() + narrowed;
+char* CallText::Room(std::size_t size) {
+    if (size <= kInlineBytes) {
+        return m_inline;
+    }
+    m_heap = std::make_unique_for_overwrite<char[]>(size);
+    return m_heap.get();
+}
+
+void CallText::DecodeWide(std::string_view text, char* start, char* out, std::size_t position, Unit wide) {
+    // The bytes go on, byte 0 for each wide unit; the units themselves are
+    // made only when asked for.
     *out++ = wide < kFirstWideUnit ? static_cast<char>(wide) : '\0';
     while (position < text.size()) {
         // Runs of ASCII, the bulk of most texts, go in whole.
@@ -362,24 +367,23 @@ void CallText::DecodeWide(std::string_view text, std::size_t narrowed, std::size
         bool valid = true;
         const char32_t codePoint = ReadUtf8Checked(text, position, valid);
         if (!valid) {
-            m_narrow.clear();
             return;  // not UTF-8 after all: the bytes as they are
         }
         const Unit unit = UnitOfCodePoint(codePoint);
         *out++ = unit < kFirstWideUnit ? static_cast<char>(unit) : '\0';
     }
-    m_narrow.resize(static_cast<std::size_t>(out - m_narrow.data()));
+    *out = '\0';
     m_source = text;
-    m_bytes = m_narrow;
+    m_bytes = std::string_view(start, static_cast<std::size_t>(out - start));
     m_wide = true;
 }
 
 UnitView CallText::Units() const {
-    if (!m_wide || m_units.size() == m_narrow.size()) {
+    if (!m_wide || m_units.size() == m_bytes.size()) {
         return m_units;
     }
     // Well-formed UTF-8, as the constructor found it.
-    m_units.resize(m_narrow.size());
+    m_units.resize(m_bytes.size());
     Unit* units = m_units.data();
     std::size_t position = 0;
     while (position < m_source.size()) {

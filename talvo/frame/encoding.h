@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -102,15 +103,21 @@ public:
 
 private:
     // Decodes `text`, which holds a character the code page lacks, into
-    // bytes with 0 for each such character: the first `narrowed` characters
-    // are in m_narrow already, `wide` is the one that ends at `position`;
-    // the rest is decoded from there. Leaves the bytes as they are when it
-    // is not UTF-8.
-    void DecodeWide(std::string_view text, std::size_t narrowed, std::size_t position, Unit wide);
+    // bytes with 0 for each such character: the characters before it are in
+    // [start, out) already, `wide` is the one that ends at `position`; the
+    // rest is decoded from there. Leaves the bytes as they are when it is
+    // not UTF-8.
+    void DecodeWide(std::string_view text, char* start, char* out, std::size_t position, Unit wide);
 
     std::string_view m_bytes;
     std::string_view m_source;  // the UTF-8 of a wide text
-    std::string m_narrow;
+    // Room for the decoded bytes and a NUL: inline when they fit, as most
+    // chat lines do, so that decoding a call text allocates nothing.
+    char* Room(std::size_t size);
+
+    static constexpr std::size_t kInlineBytes = 1024;
+    char m_inline[kInlineBytes];
+    std::unique_ptr<char[]> m_heap;
     mutable UnitString m_units;
     bool m_wide = false;
 };

@@ -226,7 +226,7 @@ std::int32_t FilterTextWalking(std::string_view request, SearchWalk walk) {
 namespace {
 
 // A wide request: `bytes`, its units below 256 as bytes and byte 0 for each
-// of the others, and `units()`, the units themselves, asked for only when a
+// of the others, a NUL after them, and `units()`, the units themselves, asked for only when a
 // rule with such characters or a set without a prepared form needs them.
 std::int32_t FilterWide(std::string_view bytes, const std::function<UnitView()>& units, SearchWalk walk) {
     // The numbers and the blanks around them are ASCII: they are parsed
@@ -239,9 +239,15 @@ std::int32_t FilterWide(std::string_view bytes, const std::function<UnitView()>&
         while (headEnd < bytes.size() && bytes[headEnd] != ' ') ++headEnd;
     }
     while (headEnd < bytes.size() && bytes[headEnd] == ' ') ++headEnd;
-    std::string head(bytes.substr(0, headEnd + 1));
-    std::replace(head.begin(), head.end(), '\0', 'x');
-    const Search search = StartSearch(head.c_str());
+    // Mostly the wide units are in the text alone, and the bytes, which a
+    // NUL follows, parse as they are.
+    const std::size_t headSize = std::min(headEnd + 1, bytes.size());
+    std::string head;
+    if (std::memchr(bytes.data(), '\0', headSize) != nullptr) {
+        head.assign(bytes.substr(0, headSize));
+        std::replace(head.begin(), head.end(), '\0', 'x');
+    }
+    const Search search = StartSearch(head.empty() ? bytes.data() : head.c_str());
     if (search.set == nullptr) {
         return search.answer;
     }

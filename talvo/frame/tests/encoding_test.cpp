@@ -88,6 +88,10 @@ TEST(Encoding, MalformedSequencesReadAsOneReplacementEach) {
 }
 
 TEST(Encoding, CallTexts) {
+    // Decoded texts either side of the room a call text holds without the
+    // heap, and a wide one well past it.
+    const std::string fits = std::string(1021, 'a') + "\xD0\xB0", spills = std::string(1022, 'a') + "\xD0\xB0";
+    const std::string wideSpills = std::string(1100, 'a') + "\xF0\x9F\x98\x80";
     struct Case {
         const char* data;
         bool sameBuffer;       // the bytes are read in place
@@ -102,6 +106,9 @@ TEST(Encoding, CallTexts) {
         {"\xD0\xBF\xFF", true, "\xD0\xBF\xFF", {}},         // stops being UTF-8 after the first character
         {"\xC3\xBC\xFF", true, "\xC3\xBC\xFF", {}},         // ... after a wide one
         {"\xC2\x98", false, "\x98", {}},
+        {fits.c_str(), false, std::string(1021, 'a') + "\xE0", {}},
+        {spills.c_str(), false, std::string(1022, 'a') + "\xE0", {}},
+        {wideSpills.c_str(), false, std::string(1100, 'a') + '\0', talvo::UnitString(1100, U'a') + talvo::Unit{kFirstWideUnit + 0x1F600}},
     };
     for (const Case& c : cases) {
         const talvo::CallText text(c.data);
