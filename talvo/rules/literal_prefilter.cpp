@@ -110,7 +110,7 @@ void LiteralPrefilter::File(std::uint32_t key, std::uint32_t value) {
 void LiteralPrefilter::Seal() {
     FilePending();
     // The windows' bitmaps: some sixteen bits per literal of the length, so
-    // that few windows of a text that hold none hit a set bit.
+    // that few windows of a text that hold none find their two bits set.
     std::size_t counts[2] = {0, 0};
     for (const std::uint32_t key : m_longKeys) {
         ++counts[key > 0xFFFFFF];
@@ -125,7 +125,7 @@ void LiteralPrefilter::Seal() {
         while (width < 24 && (std::size_t{1} << width) < counts[length] * 16) {
             ++width;
         }
-        windows.shift = 32 - width;
+        windows.shift = 64 - (width - 6);
         windows.bits.assign((std::size_t{1} << width) / 64, 0);
     }
     for (const std::uint32_t key : m_longKeys) {

@@ -104,18 +104,25 @@ private:
     }
     std::size_t Next(std::size_t slot) const { return slot + 1 == m_slots.size() ? 0 : slot + 1; }
     bool Starts(std::uint32_t pair) const { return (m_starts[pair / 64] >> (pair % 64)) & 1; }
-    // The bitmaps of whole windows of 3 and 4 bytes: a bit per hash.
+    // The bitmaps of whole windows of 3 and 4 bytes. A literal sets two bits
+    // of one 64-bit word, both picked by its hash: a window that is no
+    // literal finds both set about a quarter as often as it would find one
+    // bit of a map of the same size set, and still costs one read.
     struct WindowBits {
         std::vector<std::uint64_t> bits;  // empty: no literal of this length
-        unsigned shift = 32;              // 32 minus the hash's width
-        std::uint32_t Bit(std::uint32_t key) const { return (key * 0x9E3779B1u) >> shift; }
+        unsigned shift = 64;              // 64 minus the width of a word's number
+        static std::uint64_t Hash(std::uint32_t key) { return key * 0x9E3779B97F4A7C15ULL; }
+        static std::uint64_t Mask(std::uint64_t hash) {
+            return (std::uint64_t{1} << ((hash >> 20) & 63)) | (std::uint64_t{1} << ((hash >> 26) & 63));
+        }
         bool Holds(std::uint32_t key) const {
-            const std::uint32_t bit = Bit(key);
-            return (bits[bit / 64] >> (bit % 64)) & 1;
+            const std::uint64_t hash = Hash(key);
+            const std::uint64_t mask = Mask(hash);
+            return (bits[hash >> shift] & mask) == mask;
         }
         void Set(std::uint32_t key) {
-            const std::uint32_t bit = Bit(key);
-            bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            const std::uint64_t hash = Hash(key);
+            bits[hash >> shift] |= Mask(hash);
         }
     };
     const Slot* Find(std::uint32_t key) const;
