@@ -23,6 +23,8 @@ using Tools::kAnyOne;
 using Tools::kAnyRun;
 
 constexpr std::size_t kLiteralLimit = LiteralPrefilter::kLongest;
+// The start and end literals are looked up by key alone.
+constexpr std::size_t kAnchoredLimit = LiteralPrefilter::kKeyLength;
 
 // With fewer entries left than this, testing them all costs less than the
 // prefilter's pass over the text.
@@ -50,7 +52,7 @@ std::array<unsigned char, 256> BuildWorth() {
     for (std::size_t byte = 0; byte < worth.size(); ++byte) {
         // 16 for the byte itself: a longer run goes first (each byte more
         // divides the texts that hold it by the size of an alphabet), and of
-        // runs of one length the one of rarer bytes. Four worths add up to
+        // runs of one length the one of rarer bytes. Six worths add up to
         // less than 256.
         worth[byte] = byte == static_cast<unsigned char>(kAnyRun) || byte == static_cast<unsigned char>(kAnyOne)
                           ? 0
@@ -81,20 +83,21 @@ struct WordLength {
 // Considers every window of up to kLiteralLimit bytes of the runs of the
 // NUL-terminated `word`.
 WordLength ConsiderRuns(const char* word, Literal& best) {
-    static_assert(kLiteralLimit == 4, "the window holds the worth of four bytes");
+    static_assert(kLiteralLimit <= 8 && kLiteralLimit * 19 < 256, "the window holds the worths of a literal's bytes");
+    constexpr std::uint64_t kWindowMask = (std::uint64_t{1} << (8 * kLiteralLimit)) - 1;
     std::size_t stars = 0;
     const auto* at = reinterpret_cast<const unsigned char*>(word);
     const unsigned char* bestEnd = nullptr;
-    std::uint32_t bestWindow = 0;
+    std::uint64_t bestWindow = 0;
     unsigned bestScore = best.score;
-    // The worth of the last four bytes, the newest lowest; a wildcard empties
-    // it, so its non-zero bytes are the window's length.
-    std::uint32_t window = 0;
+    // The worth of the last kLiteralLimit bytes, the newest lowest; a
+    // wildcard empties it, so its non-zero bytes are the window's length.
+    std::uint64_t window = 0;
     for (unsigned char byte; (byte = *at) != 0; ++at) {
-        const std::uint32_t worth = kWorth[byte];
+        const std::uint64_t worth = kWorth[byte];
         stars += byte == kAnyRun;
-        window = worth != 0 ? (window << 8) | worth : 0;
-        const unsigned score = (window * 0x01010101u) >> 24;  // the worths added
+        window = worth != 0 ? ((window << 8) | worth) & kWindowMask : 0;
+        const auto score = static_cast<unsigned>((window * 0x0101010101010101ULL) >> 56);  // the worths added
         if (score > bestScore) {
             bestScore = score;
             bestEnd = at;
@@ -102,14 +105,14 @@ WordLength ConsiderRuns(const char* word, Literal& best) {
         }
     }
     if (bestEnd != nullptr) {
-        const std::size_t length = bestWindow > 0xFFFFFF ? 4 : bestWindow > 0xFFFF ? 3 : bestWindow > 0xFF ? 2 : 1;
+        const std::size_t length = (71 - static_cast<std::size_t>(std::countl_zero(bestWindow))) / 8;
         best = {reinterpret_cast<const char*>(bestEnd + 1 - length), length, bestScore};
     }
     return {static_cast<std::size_t>(at - reinterpret_cast<const unsigned char*>(word)), stars};
 }
 
 // The run of fixed bytes a word starts with (before its first wildcard) and
-// the one it ends with (after its last), at most kLiteralLimit bytes of each
+// the one it ends with (after its last), at most kAnchoredLimit bytes of each
 // next to the text's start and end: a text the word matches starts (ends)
 // with them, folded.
 struct Anchored {
@@ -120,10 +123,10 @@ struct Anchored {
 void ConsiderEnds(std::string_view word, Anchored& start, Anchored& end) {
     const auto wildcard = [](char byte) { return byte == kAnyRun || byte == kAnyOne; };
     std::size_t head = 0;
-    while (head < word.size() && head < kLiteralLimit && !wildcard(word[head])) ++head;
+    while (head < word.size() && head < kAnchoredLimit && !wildcard(word[head])) ++head;
     if (head > start.length) start = {head, word.data()};
     std::size_t tail = 0;
-    while (tail < word.size() && tail < kLiteralLimit && !wildcard(word[word.size() - 1 - tail])) ++tail;
+    while (tail < word.size() && tail < kAnchoredLimit && !wildcard(word[word.size() - 1 - tail])) ++tail;
     if (tail > end.length) end = {tail, word.data() + word.size() - tail};
 }
 
@@ -295,10 +298,10 @@ void CompiledSet::Append() {
     }
     // A run at the text's start or end is looked up once a text, a literal
     // anywhere at every place of it: the anchored run is taken unless the
-    // free one is longer.
+    // free one is longer and the anchored one shorter than a whole key.
     const Anchored& anchored = end.length > start.length ? end : start;
     LiteralPrefilter* table = &m_literals;
-    if (!head.wide && anchored.length >= best.length && anchored.length > 0) {
+    if (!head.wide && anchored.length >= std::min(best.length, kAnchoredLimit) && anchored.length > 0) {
         best = {anchored.bytes, anchored.length, 0};
         table = &anchored == &end ? &m_endLiterals : &m_startLiterals;
         (&anchored == &end ? m_endLengths : m_startLengths) |= 1u << anchored.length;
@@ -412,7 +415,7 @@ std::int64_t CompiledSet::Find(const Text& search, std::size_t first, SearchWalk
         return value;
     };
     const auto addValues = [&](const LiteralPrefilter::Values& values) { addList(values.begin, values.end); };
-    for (std::size_t length = 1; length <= kLiteralLimit && length <= text.size(); ++length) {
+    for (std::size_t length = 1; length <= kAnchoredLimit && length <= text.size(); ++length) {
         if ((m_startLengths >> length) & 1) {
             addValues(m_startLiterals.Lookup(key(0, length)));
         }

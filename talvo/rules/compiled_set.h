@@ -11,7 +11,7 @@
 // The prefilter: every text an entry catches matches each of its words, and
 // so holds, case-folded through ToUpperChars, every run of bytes a word has
 // between wildcards. Each entry that can catch gets one such run of up to
-// four bytes, folded (its literal). One pass over the folded text finds the
+// six bytes, folded (its literal). One pass over the folded text finds the
 // literals present; only their entries and the entries without a literal
 // are tested, in entry order. Two bytes agree under the case rule exactly
 // when they fold to the same byte, so a text holds a run case-blind exactly

@@ -1,5 +1,6 @@
 #include "talvo/rules/literal_prefilter.h"
 
+#include <bit>
 #include <stdexcept>
 
 namespace talvo {
@@ -44,14 +45,6 @@ std::uint32_t& LiteralPrefilter::Cell(std::uint32_t key) {
         at = Next(at);
     }
     if (m_slots[at].key == 0) {
-        if (key <= 0xFFFF) {
-            if (m_starts.empty()) {
-                m_starts.assign(kPairWords, 0);
-            }
-            m_starts[key / 64] |= std::uint64_t{1} << (key % 64);
-        } else {
-            m_longKeys.push_back(key);
-        }
         m_slots[at] = {key, kNone};
         ++m_literalCount;
     }
@@ -60,23 +53,24 @@ std::uint32_t& LiteralPrefilter::Cell(std::uint32_t key) {
 
 void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
     bool refused = literal.empty() || literal.size() > kLongest;
-    std::uint32_t key = 0;
+    std::uint64_t bytes = 0;
     for (std::size_t i = 0; i < literal.size() && !refused; ++i) {
         const auto byte = static_cast<unsigned char>(literal[i]);
         refused = byte == 0;
-        key |= std::uint32_t{byte} << (8 * i);
+        bytes |= std::uint64_t{byte} << (8 * i);
     }
     if (refused) {
-        throw std::invalid_argument("literal prefilter: a literal is 1 to 4 bytes other than 0");
+        throw std::invalid_argument("literal prefilter: a literal is 1 to 6 bytes other than 0");
     }
     if (m_literalCount + m_pendingCount >= kList || value >= kList) {
         throw std::length_error("literal prefilter: too many literals or too large a value");
     }
     // Filed a few at a time, their slots fetched from memory all at once.
+    const std::uint32_t key = KeyOf(bytes);
     if (key > 0xFF && !m_slots.empty()) {
         __builtin_prefetch(&m_slots[Home(key)]);
     }
-    m_pending[m_pendingCount++] = {key, value};
+    m_pending[m_pendingCount++] = {bytes, value};
     if (m_pendingCount == kPending) {
         FilePending();
     }
@@ -84,12 +78,23 @@ void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
 
 void LiteralPrefilter::FilePending() {
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
-        File(m_pending[i].key, m_pending[i].value);
+        File(m_pending[i].literal, m_pending[i].value);
     }
     m_pendingCount = 0;
 }
 
-void LiteralPrefilter::File(std::uint32_t key, std::uint32_t value) {
+void LiteralPrefilter::File(std::uint64_t literal, std::uint32_t value) {
+    const std::uint32_t key = KeyOf(literal);
+    // A window's bits go with each literal filed, not with its key's first
+    // filing: two literals may share a key.
+    if (literal > 0xFFFF) {
+        m_longKeys.push_back(literal);
+    } else if (key > 0xFF) {
+        if (m_starts.empty()) {
+            m_starts.assign(kPairWords, 0);
+        }
+        m_starts[key / 64] |= std::uint64_t{1} << (key % 64);
+    }
     std::uint32_t& cell = Cell(key);
     if (cell == kNone) {
         cell = value;
@@ -107,31 +112,42 @@ void LiteralPrefilter::File(std::uint32_t key, std::uint32_t value) {
     m_filed.push_back((std::uint64_t{cell - kList} << 32) | value);
 }
 
+void LiteralPrefilter::WindowBits::Size(std::size_t count, std::size_t bitsEach) {
+    *this = WindowBits{};
+    if (count == 0) {
+        return;
+    }
+    unsigned width = 12;
+    while (width < 24 && (std::size_t{1} << width) < count * bitsEach) {
+        ++width;
+    }
+    shift = 64 - (width - 6);
+    bits.assign((std::size_t{1} << width) / 64, 0);
+}
+
 void LiteralPrefilter::Seal() {
     FilePending();
-    // The windows' bitmaps: some sixteen bits per literal of the length, so
-    // that few windows of a text that hold none find their two bits set.
-    std::size_t counts[2] = {0, 0};
-    for (const std::uint32_t key : m_longKeys) {
-        ++counts[key > 0xFFFFFF];
+    // The windows' bitmaps: some sixteen bits per literal read at every
+    // place (those of 3 and 4 bytes, and the heads of the longer ones), so
+    // that few windows of a text that hold none find their two bits set;
+    // four per longer literal, whose map is read only where its head stands.
+    const auto lengthOf = [](std::uint64_t literal) { return (71 - static_cast<std::size_t>(std::countl_zero(literal))) / 8; };
+    std::size_t counts[kLongest + 1] = {};
+    for (const std::uint64_t literal : m_longKeys) {
+        ++counts[lengthOf(literal)];
     }
-    for (int length = 0; length < 2; ++length) {
-        WindowBits& windows = m_windows[length];
-        windows = WindowBits{};
-        if (counts[length] == 0) {
-            continue;
+    m_windows[0].Size(counts[3], 16);
+    m_windows[1].Size(counts[4] + counts[5] + counts[6], 16);
+    m_windows[2].Size(counts[5], 4);
+    m_windows[3].Size(counts[6], 4);
+    for (const std::uint64_t literal : m_longKeys) {
+        const std::size_t length = lengthOf(literal);
+        if (length > kKeyLength) {
+            m_windows[1].SetLonger(literal & UINT32_MAX);
         }
-        unsigned width = 12;
-        while (width < 24 && (std::size_t{1} << width) < counts[length] * 16) {
-            ++width;
-        }
-        windows.shift = 64 - (width - 6);
-        windows.bits.assign((std::size_t{1} << width) / 64, 0);
+        m_windows[length - 3].Set(literal);
     }
-    for (const std::uint32_t key : m_longKeys) {
-        m_windows[key > 0xFFFFFF].Set(key);
-    }
-    std::vector<std::uint32_t>().swap(m_longKeys);
+    std::vector<std::uint64_t>().swap(m_longKeys);
     // The table was made for as many literals as values; when far fewer came
     // it is made anew at their size.
     const std::size_t fitting = (std::size_t{m_literalCount} * 3) / 2 + 1;

@@ -70,7 +70,7 @@ TEST(Prefilter, EntriesWithoutALiteralAndLiteralsOnlyInExceptions) {
 
 TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
     talvo::LiteralPrefilter literals;
-    const char* const added[] = {"A", "AB", "ABC", "ABCD", "BC", "\xC0\xC1", "Z"};
+    const char* const added[] = {"A", "AB", "ABC", "ABCD", "BC", "\xC0\xC1", "Z", "ABCDE", "XYZWVU", "BCDEFG"};
     for (std::uint32_t value = 0; value < std::size(added); ++value) {
         literals.Add(added[value], value);
     }
@@ -102,6 +102,10 @@ TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
         std::vector<std::string> found;
     } cases[] = {
         {"abcd", {"A", "AB", "ABC", "ABCD", "BC"}},
+        {"abcdefg", {"A", "AB", "ABC", "ABCD", "BC", "ABCDE", "BCDEFG"}},
+        {"bcdef", {"BC"}},
+        {"xyzwvu", {"Z", "XYZWVU"}},
+        {"xyzwv u", {"Z"}},
         {"xbc", {"BC"}},
         {"ab", {"A", "AB"}},
         {std::string("a\0bc", 4), {"A", "BC"}},  // a byte that reads as 0 breaks every literal
@@ -113,6 +117,7 @@ TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
     }
     // Wider units: one of 256 or more reads as 0 whatever its low byte.
     EXPECT_EQ(found(std::u32string_view(U"a\u0141bc")), (std::vector<std::string>{"A", "BC"}));
+    EXPECT_EQ(found(std::u32string_view(U"abcd\u0141fg")), (std::vector<std::string>{"A", "AB", "ABC", "ABCD", "BC"}));
     EXPECT_EQ(found(std::u32string_view(U"\u01C0\u00E1")), std::vector<std::string>{});
     EXPECT_EQ(found(std::u32string_view(U"\u00E0\u00E1")), std::vector<std::string>{"\xC0\xC1"});
 }
