@@ -58,6 +58,19 @@ public:
         }
     }
 
+    // Takes a whole line at once, the piece being empty: `count` characters
+    // none of which is CR, LF, Ctrl-Z or NUL, fewer than a piece holds, then
+    // its line feed (after which the piece would end anyway).
+    void TakeLine(const Char* characters, std::size_t count) {
+        m_pieceLine = m_line;
+        static constexpr Char kLineFeed[] = {Char{'\n'}};
+        // The line feed stays only as the whole piece.
+        Push(count == 0 ? kLineFeed : characters, count == 0 ? 1 : count, false, false);
+        ++m_line;
+    }
+
+    bool Empty() const { return m_used == 0; }
+
     // How many more characters the piece has room for.
     std::size_t Room() const { return kPieceCharacters - m_used; }
 
@@ -87,19 +100,23 @@ private:
             --length;
         }
         m_used = 0;
+        Push(m_piece, length, split, cutAtNul);
+    }
+
+    void Push(const Char* text, std::size_t length, bool split, bool cutAtNul) {
         m_reading->origins.push_back({m_pieceLine, split, cutAtNul});
         const std::size_t before = m_list->size();
         try {
             if constexpr (sizeof(Char) == 1) {
-                m_list->emplace_back(m_piece, length);
+                m_list->emplace_back(text, length);
             } else {
                 char utf8[kPieceCharacters * 4];
                 std::size_t bytes = 0;
                 for (std::size_t i = 0; i < length; ++i) {
-                    if (m_piece[i] < 0x80) {
-                        utf8[bytes++] = static_cast<char>(m_piece[i]);  // most rule text is ASCII
+                    if (text[i] < 0x80) {
+                        utf8[bytes++] = static_cast<char>(text[i]);  // most rule text is ASCII
                     } else {
-                        bytes += WriteUtf8(m_piece[i], utf8 + bytes);
+                        bytes += WriteUtf8(text[i], utf8 + bytes);
                     }
                 }
                 m_list->emplace_back(utf8, bytes);
@@ -124,7 +141,13 @@ private:
 // How many of the first `limit` bytes come before one the cutter must look
 // at: a CR, a LF or a Ctrl-Z.
 std::size_t PlainRun(const char* bytes, std::size_t limit) {
-    return Tools::FirstPlace(bytes, limit, Tools::AnyOfThree('\r', '\n', static_cast<char>(kEndOfFile)));
+    return Tools::FirstPlace(bytes, limit, Tools::AnyOf('\r', '\n', static_cast<char>(kEndOfFile)));
+}
+
+// How many of the first `limit` bytes come before a CR, a LF, a Ctrl-Z or a
+// NUL.
+std::size_t LineRun(const char* bytes, std::size_t limit) {
+    return Tools::FirstPlace(bytes, limit, Tools::AnyOf('\r', '\n', static_cast<char>(kEndOfFile), '\0'));
 }
 
 // Gives the cutter a character; at the Ctrl-Z that ends the file answers
@@ -158,6 +181,22 @@ void CutBytes(std::string_view bytes, RulePieces* list, RuleFileReading* reading
     const char* const data = bytes.data();
     std::size_t position = 0;
     while (position < bytes.size()) {
+        if (cutter.Empty()) {
+            // Most lines are short and plain, and go in straight from the
+            // file; anything else takes the way below, from the same place.
+            const std::size_t window = std::min(kPieceCharacters, bytes.size() - position);
+            const std::size_t run = LineRun(data + position, window);
+            const std::size_t end = position + run;
+            const std::size_t feed = run == window              ? 0
+                                     : data[end] == '\n'        ? 1
+                                     : data[end] == '\r' && end + 1 < bytes.size() && data[end + 1] == '\n' ? 2
+                                                                : 0;
+            if (feed != 0) {
+                cutter.TakeLine(data + position, run);
+                position = end + feed;
+                continue;
+            }
+        }
         const std::size_t window = std::min(cutter.Room(), bytes.size() - position);
         const std::size_t run = PlainRun(data + position, window);
         cutter.TakeRun(data + position, run);

@@ -39,23 +39,25 @@ std::size_t FirstPlace(const char* data, std::size_t places, const Test& test) n
     return places;
 }
 
-// A byte that is one of three (repeat one to test for fewer).
-class AnyOfThree {
+// A byte that is one of four (repeat one to test for fewer).
+class AnyOf {
 public:
-    AnyOfThree(char a, char b, char c) noexcept : m_a(a), m_b(b), m_c(c) {}
-    bool One(const char* at) const noexcept { return *at == m_a || *at == m_b || *at == m_c; }
+    AnyOf(char a, char b, char c) noexcept : AnyOf(a, b, c, c) {}
+    AnyOf(char a, char b, char c, char d) noexcept : m_a(a), m_b(b), m_c(c), m_d(d) {}
+    bool One(const char* at) const noexcept { return *at == m_a || *at == m_b || *at == m_c || *at == m_d; }
 #if defined(__SSE2__)
     unsigned Block(const char* at) const noexcept {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
         const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_a)),
                                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_b))),
-                                          _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_c)));
+                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_c)),
+                                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m_d))));
         return static_cast<unsigned>(_mm_movemask_epi8(hits));
     }
 #endif
 
 private:
-    char m_a, m_b, m_c;
+    char m_a, m_b, m_c, m_d;
 };
 
 // A byte above 127.

@@ -48,6 +48,7 @@ TEST(RuleFiles, ReadRuleFileCutsPieces) {
         {"a\n\nb\n", {"a", "\n", "b"}},  // a blank line stays an entry holding a line feed
         {"a\nb", {"a", "b"}},
         {"a\r\nb\r\n", {"a", "b"}},
+        {"a\r\n\r\nb\r", {"a", "\n", "b"}},
         {"a\rb\n", {"ab"}},
         {"a\n\x1A" "b\n", {"a"}},
         {"ab\x1A" "cd\n", {"ab"}},

@@ -185,8 +185,8 @@ TEST(ByteScan, BlocksAgreeWithOneByOne) {
         }
         return at;
     };
-    const Tools::AnyOfThree stars('*', '?', '*');
-    const Tools::AnyOfThree three('a', 'B', '\0');
+    const Tools::AnyOf stars('*', '?', '*');
+    const Tools::AnyOf four('a', 'B', '\0', '*');
     const Tools::HighByte high;
     const Tools::TwoAnchors pair({0, 'a', 'A'}, {3, 'b', 'B'});
     const Tools::TwoAnchors far({2, '*', '*'}, {7, '\x80', '\xFF'});
@@ -200,7 +200,7 @@ TEST(ByteScan, BlocksAgreeWithOneByOne) {
         }
         const char* at = data.data();
         EXPECT_EQ(Tools::FirstPlace(at, places, stars), walk(at, places, stars)) << round;
-        EXPECT_EQ(Tools::FirstPlace(at, places, three), walk(at, places, three)) << round;
+        EXPECT_EQ(Tools::FirstPlace(at, places, four), walk(at, places, four)) << round;
         EXPECT_EQ(Tools::FirstPlace(at, places, high), walk(at, places, high)) << round;
         EXPECT_EQ(Tools::FirstPlace(at, places, pair), walk(at, places, pair)) << round;
         EXPECT_EQ(Tools::FirstPlace(at, places, far), walk(at, places, far)) << round;
