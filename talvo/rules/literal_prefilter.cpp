@@ -5,13 +5,7 @@
 
 namespace talvo {
 
-void LiteralPrefilter::Reserve(std::size_t values) {
-    // Room for every value being a literal of its own, two thirds full.
-    const std::size_t size = ((m_literalCount + values) * 3) / 2 + 1;
-    if (m_slots.size() < size) {
-        Rehash(size);
-    }
-}
+void LiteralPrefilter::Reserve(std::size_t values) { m_added.reserve(m_added.size() + values); }
 
 void LiteralPrefilter::Rehash(std::size_t size) {
     std::vector<Slot> old(size, Slot{0, kNone});
@@ -35,11 +29,6 @@ std::uint32_t& LiteralPrefilter::Cell(std::uint32_t key) {
         m_literalCount += m_single[key] == kNone;
         return m_single[key];
     }
-    if (3 * (m_literalCount + 1) > 2 * m_slots.size()) {
-        // Tables that Reserve could not size (the anchored literals') grow
-        // fourfold: fewer moves while loading, and Seal trims what is left.
-        Rehash(4 * m_slots.size() + 64);
-    }
     std::size_t at = Home(key);
     while (m_slots[at].key != 0 && m_slots[at].key != key) {
         at = Next(at);
@@ -62,34 +51,23 @@ void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
     if (refused) {
         throw std::invalid_argument("literal prefilter: a literal is 1 to 6 bytes other than 0");
     }
-    if (m_literalCount + m_pendingCount >= kList || value >= kList) {
+    if (m_added.size() >= kList || value >= kList) {
         throw std::length_error("literal prefilter: too many literals or too large a value");
     }
-    // Filed a few at a time, their slots fetched from memory all at once.
-    const std::uint32_t key = KeyOf(bytes);
-    if (key > 0xFF && !m_slots.empty()) {
-        __builtin_prefetch(&m_slots[Home(key)]);
-    }
-    m_pending[m_pendingCount++] = {bytes, value};
-    if (m_pendingCount == kPending) {
-        FilePending();
-    }
-}
-
-void LiteralPrefilter::FilePending() {
-    for (std::size_t i = 0; i < m_pendingCount; ++i) {
-        File(m_pending[i].literal, m_pending[i].value);
-    }
-    m_pendingCount = 0;
+    m_added.push_back({bytes, value});
 }
 
 void LiteralPrefilter::File(std::uint64_t literal, std::uint32_t value) {
     const std::uint32_t key = KeyOf(literal);
+    const std::size_t length = LengthOf(literal);
     // A window's bits go with each literal filed, not with its key's first
     // filing: two literals may share a key.
-    if (literal > 0xFFFF) {
-        m_longKeys.push_back(literal);
-    } else if (key > 0xFF) {
+    if (length > kKeyLength) {
+        m_windows[1].SetLonger(literal & UINT32_MAX);
+    }
+    if (length > 2) {
+        m_windows[length - 3].Set(literal);
+    } else if (length == 2) {
         if (m_starts.empty()) {
             m_starts.assign(kPairWords, 0);
         }
@@ -126,30 +104,35 @@ void LiteralPrefilter::WindowBits::Size(std::size_t count, std::size_t bitsEach)
 }
 
 void LiteralPrefilter::Seal() {
-    FilePending();
+    // Everything is filed here, with every size known: the table is made
+    // once, at room for each literal being a key of its own, and its slots
+    // are fetched a few literals ahead of filing them.
+    std::size_t counts[kLongest + 1] = {};
+    for (const Added& added : m_added) {
+        ++counts[LengthOf(added.literal)];
+    }
     // The windows' bitmaps: some sixteen bits per literal read at every
     // place (those of 3 and 4 bytes, and the heads of the longer ones), so
     // that few windows of a text that hold none find their two bits set;
     // four per longer literal, whose map is read only where its head stands.
-    const auto lengthOf = [](std::uint64_t literal) { return (71 - static_cast<std::size_t>(std::countl_zero(literal))) / 8; };
-    std::size_t counts[kLongest + 1] = {};
-    for (const std::uint64_t literal : m_longKeys) {
-        ++counts[lengthOf(literal)];
-    }
     m_windows[0].Size(counts[3], 16);
     m_windows[1].Size(counts[4] + counts[5] + counts[6], 16);
     m_windows[2].Size(counts[5], 4);
     m_windows[3].Size(counts[6], 4);
-    for (const std::uint64_t literal : m_longKeys) {
-        const std::size_t length = lengthOf(literal);
-        if (length > kKeyLength) {
-            m_windows[1].SetLonger(literal & UINT32_MAX);
-        }
-        m_windows[length - 3].Set(literal);
+    const std::size_t keyed = m_added.size() - counts[1];
+    if (keyed > 0) {
+        m_slots.assign((keyed * 3) / 2 + 1, Slot{0, kNone});
     }
-    std::vector<std::uint64_t>().swap(m_longKeys);
-    // The table was made for as many literals as values; when far fewer came
-    // it is made anew at their size.
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t i = 0; i < m_added.size(); ++i) {
+        if (i + kAhead < m_added.size() && !m_slots.empty()) {
+            __builtin_prefetch(&m_slots[Home(KeyOf(m_added[i + kAhead].literal))]);
+        }
+        File(m_added[i].literal, m_added[i].value);
+    }
+    std::vector<Added>().swap(m_added);
+    // The table was made for as many keys as literals; when far fewer came
+    // (literals shared by many entries) it is made anew at their size.
     const std::size_t fitting = (std::size_t{m_literalCount} * 3) / 2 + 1;
     if (m_slots.size() > 2 * fitting) {
         Rehash(fitting);

@@ -40,9 +40,8 @@ public:
     // The longest literal whose key is its own number.
     static constexpr std::size_t kKeyLength = 4;
 
-    // Makes room for `values` values in all, each under a literal of its
-    // own, without growing on the way (Seal gives back what was not used).
-    // Throws std::bad_alloc.
+    // Makes room for `values` values in all, so that adding them does not
+    // grow step by step. Throws std::bad_alloc.
     void Reserve(std::size_t values);
 
     // Files `value` (below 2^31) under `literal` (1 to kLongest bytes, no
@@ -51,7 +50,7 @@ public:
     // value or beyond 2^31 literals.
     void Add(std::string_view literal, std::uint32_t value);
 
-    // Ends adding. Throws std::bad_alloc.
+    // Ends adding and files what was added. Throws std::bad_alloc.
     void Seal();
 
     // The number of distinct keys.
@@ -161,12 +160,16 @@ private:
     void ScanWith(std::basic_string_view<Char> text, const std::uint8_t (&fold)[256], Found& found) const;
     std::uint32_t& Cell(std::uint32_t key);
     void File(std::uint64_t literal, std::uint32_t value);
-    void FilePending();
     void Rehash(std::size_t size);
+    static std::size_t LengthOf(std::uint64_t literal) { return (71 - static_cast<std::size_t>(std::countl_zero(literal))) / 8; }
 
     std::uint32_t m_literalCount = 0;
-    // Until Seal: the literals of 3 to 6 bytes, each as often as it was added.
-    std::vector<std::uint64_t> m_longKeys;
+    // Until Seal: each literal with its value, in the order added.
+    struct Added {
+        std::uint64_t literal;
+        std::uint32_t value;
+    };
+    std::vector<Added> m_added;
     std::vector<std::uint32_t> m_single;      // cell of each one-byte literal; empty until needed
     std::vector<std::uint64_t> m_starts;      // a bit per pair that is a literal of two bytes; empty until needed
     WindowBits m_windows[kLongest - 2];       // literals of 3 to 6 bytes, the 4-byte map with the longer ones' heads
@@ -176,14 +179,6 @@ private:
     // Until Seal: (list, value) in the order filed, for the literals with a list.
     std::vector<std::uint64_t> m_filed;
     std::uint32_t m_listCount = 0;
-    // Added but not yet filed.
-    static constexpr std::size_t kPending = 16;
-    struct Pending {
-        std::uint64_t literal;
-        std::uint32_t value;
-    };
-    Pending m_pending[kPending];
-    std::size_t m_pendingCount = 0;
 };
 
 inline const LiteralPrefilter::Slot* LiteralPrefilter::Find(std::uint32_t key) const {
