@@ -156,6 +156,10 @@ Unit UnitOfCodePoint(char32_t codePoint) noexcept {
     if (codePoint < kTwoByteUnits.size()) {
         return kTwoByteUnits[codePoint];
     }
+    // Emoji and most scripts lie past every code point the code page holds.
+    if (codePoint > kByCodePoint.back().codePoint) {
+        return kFirstWideUnit + codePoint;
+    }
     const auto* found = std::lower_bound(
         kByCodePoint.begin(), kByCodePoint.end(), codePoint,
         [](const ByteOfCodePoint& entry, char32_t value) { return entry.codePoint < value; });
@@ -308,7 +312,7 @@ CallText::CallText(const char* data) : m_bytes(data) {
     // 127; they are told apart before anything is allocated.
     std::size_t probe = position;
     bool valid = true;
-    ReadUtf8Checked(text, probe, valid);
+    const Unit first = UnitOfCodePoint(ReadUtf8Checked(text, probe, valid));
     if (!valid) {
         return;
     }
@@ -316,6 +320,12 @@ CallText::CallText(const char* data) : m_bytes(data) {
     char* const start = Room(text.size() + 1);
     std::memcpy(start, text.data(), position);
     char* out = start + position;
+    position = probe;
+    if (first >= kFirstWideUnit) {
+        DecodeWide(text, start, out, position, first);
+        return;
+    }
+    *out++ = static_cast<char>(first);
     while (position < text.size()) {
         const auto lead = static_cast<unsigned char>(text[position]);
         Unit unit;
