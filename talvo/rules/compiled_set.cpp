@@ -311,10 +311,11 @@ void CompiledSet::Append() {
         return;
     }
     char folded[kLiteralLimit];
-    for (std::size_t i = 0; i < best.length; ++i) {
+    const std::size_t length = std::min(best.length, kLiteralLimit);
+    for (std::size_t i = 0; i < length; ++i) {
         folded[i] = Fold(best.bytes[i]);
     }
-    table->Add(std::string_view(folded, best.length), static_cast<std::uint32_t>(entry));
+    table->Add(std::string_view(folded, length), static_cast<std::uint32_t>(entry));
 }
 
 void CompiledSet::Seal() {
