@@ -52,8 +52,11 @@ std::array<unsigned char, 256> BuildWorth() {
     for (std::size_t byte = 0; byte < worth.size(); ++byte) {
         // 16 for the byte itself: a longer run goes first (each byte more
         // divides the texts that hold it by the size of an alphabet), and of
-        // runs of one length the one of rarer bytes. Six worths add up to
-        // less than 256.
+        // runs of one length the one of rarer bytes. Past the fourth byte a
+        // run is mostly a word, and chat lines hold common words whole, so
+        // those bytes count for their rarity alone (ConsiderRuns): "ZQ31"
+        // goes before "PILLS". Six worths add up to less than 256, and a
+        // rarity is below 16.
         worth[byte] = byte == static_cast<unsigned char>(kAnyRun) || byte == static_cast<unsigned char>(kAnyOne)
                           ? 0
                           : 16 + weigh(Tools::ToUpperChars[byte]);
@@ -83,7 +86,7 @@ struct WordLength {
 // Considers every window of up to kLiteralLimit bytes of the runs of the
 // NUL-terminated `word`.
 WordLength ConsiderRuns(const char* word, Literal& best) {
-    static_assert(kLiteralLimit <= 8 && kLiteralLimit * 19 < 256, "the window holds the worths of a literal's bytes");
+    static_assert(kLiteralLimit == 6, "the window holds the worths of six bytes, two of them counted by rarity");
     constexpr std::uint64_t kWindowMask = (std::uint64_t{1} << (8 * kLiteralLimit)) - 1;
     std::size_t stars = 0;
     const auto* at = reinterpret_cast<const unsigned char*>(word);
@@ -97,7 +100,10 @@ WordLength ConsiderRuns(const char* word, Literal& best) {
         const std::uint64_t worth = kWorth[byte];
         stars += byte == kAnyRun;
         window = worth != 0 ? ((window << 8) | worth) & kWindowMask : 0;
-        const auto score = static_cast<unsigned>((window * 0x0101010101010101ULL) >> 56);  // the worths added
+        // The worths added, the fifth and sixth bytes' without their 16
+        // (a worth's low four bits are its rarity).
+        constexpr std::uint64_t kCounted = 0x00000F0FFFFFFFFFULL;
+        const auto score = static_cast<unsigned>(((window & kCounted) * 0x0101010101010101ULL) >> 56);
         if (score > bestScore) {
             bestScore = score;
             bestEnd = at;
