@@ -7,13 +7,6 @@
 
 #include "talvo/frame/byte_string.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TALVO_REGION_REDZONES 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TALVO_REGION_REDZONES 1
-#endif
-#endif
 #if defined(TALVO_REGION_REDZONES)
 #include <sanitizer/asan_interface.h>
 #endif
@@ -75,7 +68,7 @@ void Unpoison(const void*, std::size_t) {}
 
 }  // namespace
 
-void* TokenRegion::Allocate(std::size_t bytes, std::size_t alignment) noexcept {
+void* TokenRegion::AllocateInBlock(std::size_t bytes, std::size_t alignment) noexcept {
     alignment = std::max(alignment, kGranule);
     // Blocks start with their header, aligned as malloc aligns.
     constexpr std::size_t kHeader = (sizeof(Block) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);

@@ -65,8 +65,6 @@ std::array<unsigned char, 256> BuildWorth() {
 }
 const std::array<unsigned char, 256> kWorth = BuildWorth();
 
-char Fold(char byte) { return static_cast<char>(Tools::ToUpperChars[static_cast<unsigned char>(byte)]); }
-
 // The best piece of at most kLiteralLimit bytes without wildcards among the
 // words of an entry: every text the entry catches holds it.
 struct Literal {
@@ -316,12 +314,11 @@ void CompiledSet::Append() {
         m_withoutLiteral.push_back(static_cast<std::uint32_t>(entry));
         return;
     }
-    char folded[kLiteralLimit];
-    const std::size_t length = std::min(best.length, kLiteralLimit);
-    for (std::size_t i = 0; i < length; ++i) {
-        folded[i] = Fold(best.bytes[i]);
+    std::uint64_t folded = 0;
+    for (std::size_t i = 0; i < best.length; ++i) {
+        folded |= std::uint64_t{Tools::ToUpperChars[static_cast<unsigned char>(best.bytes[i])]} << (8 * i);
     }
-    table->Add(std::string_view(folded, length), static_cast<std::uint32_t>(entry));
+    table->Add(folded, static_cast<std::uint32_t>(entry));
 }
 
 void CompiledSet::Seal() {

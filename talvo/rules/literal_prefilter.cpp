@@ -41,20 +41,34 @@ std::uint32_t& LiteralPrefilter::Cell(std::uint32_t key) {
 }
 
 void LiteralPrefilter::Add(std::string_view literal, std::uint32_t value) {
-    bool refused = literal.empty() || literal.size() > kLongest;
     std::uint64_t bytes = 0;
-    for (std::size_t i = 0; i < literal.size() && !refused; ++i) {
-        const auto byte = static_cast<unsigned char>(literal[i]);
-        refused = byte == 0;
-        bytes |= std::uint64_t{byte} << (8 * i);
+    for (std::size_t i = 0; i < literal.size() && i < kLongest; ++i) {
+        bytes |= std::uint64_t{static_cast<unsigned char>(literal[i])} << (8 * i);
     }
-    if (refused) {
-        throw std::invalid_argument("literal prefilter: a literal is 1 to 6 bytes other than 0");
+    if (literal.size() > kLongest || LengthOf(bytes) != literal.size()) {
+        Refuse();  // too long, or a byte 0 at the end
+    }
+    Add(bytes, value);
+}
+
+void LiteralPrefilter::Add(std::uint64_t literal, std::uint32_t value) {
+    // No byte 0 below the highest byte that is not 0: subtracting one from
+    // every byte sets the top bit of each 0 byte (and of no other below the
+    // first 0 byte from the low end).
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    const std::size_t length = LengthOf(literal);
+    const std::uint64_t used = (std::uint64_t{1} << (8 * std::min<std::size_t>(length, 7))) - 1;
+    if (literal == 0 || length > kLongest || ((literal - kOnes) & ~literal & (kOnes << 7) & used) != 0) {
+        Refuse();
     }
     if (m_added.size() >= kList || value >= kList) {
         throw std::length_error("literal prefilter: too many literals or too large a value");
     }
-    m_added.push_back({bytes, value});
+    m_added.push_back({literal, value});
+}
+
+void LiteralPrefilter::Refuse() {
+    throw std::invalid_argument("literal prefilter: a literal is 1 to 6 bytes other than 0");
 }
 
 void LiteralPrefilter::File(std::uint64_t literal, std::uint32_t value) {

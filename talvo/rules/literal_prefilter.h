@@ -49,6 +49,8 @@ public:
     // before Seal. Throws std::bad_alloc, or std::length_error for a larger
     // value or beyond 2^31 literals.
     void Add(std::string_view literal, std::uint32_t value);
+    // The same for a literal given as its number (as above).
+    void Add(std::uint64_t literal, std::uint32_t value);
 
     // Ends adding and files what was added. Throws std::bad_alloc.
     void Seal();
@@ -160,6 +162,7 @@ private:
     void ScanWith(std::basic_string_view<Char> text, const std::uint8_t (&fold)[256], Found& found) const;
     std::uint32_t& Cell(std::uint32_t key);
     void File(std::uint64_t literal, std::uint32_t value);
+    [[noreturn]] static void Refuse();
     void Rehash(std::size_t size);
     static std::size_t LengthOf(std::uint64_t literal) { return (71 - static_cast<std::size_t>(std::countl_zero(literal))) / 8; }
 

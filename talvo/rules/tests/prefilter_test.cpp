@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -120,6 +122,26 @@ TEST(Prefilter, ScanReportsTheLiteralsATextHolds) {
     EXPECT_EQ(found(std::u32string_view(U"abcd\u0141fg")), (std::vector<std::string>{"A", "AB", "ABC", "ABCD", "BC"}));
     EXPECT_EQ(found(std::u32string_view(U"\u01C0\u00E1")), std::vector<std::string>{});
     EXPECT_EQ(found(std::u32string_view(U"\u00E0\u00E1")), std::vector<std::string>{"\xC0\xC1"});
+}
+
+TEST(Prefilter, AddRefusesWhatIsNoLiteral) {
+    talvo::LiteralPrefilter literals;
+    for (const std::string_view refused : {std::string_view(""), std::string_view("ABCDEFG"),
+                                           std::string_view("A\0B", 3), std::string_view("AB\0", 3)}) {
+        EXPECT_THROW(literals.Add(refused, 1), std::invalid_argument) << refused.size();
+    }
+    for (const std::uint64_t refused : {0x0ULL, 0x410042ULL, 0x41424300444546ULL, 0x41424344454647ULL}) {
+        EXPECT_THROW(literals.Add(refused, 1), std::invalid_argument) << std::hex << refused;
+    }
+    literals.Add(std::uint64_t{0x414243444546}, 1);  // six bytes
+    literals.Add("\xDF", 2);  // folded, as the text is read
+    literals.Seal();
+    std::vector<std::uint32_t> found;
+    literals.Scan(std::string_view("xFEDCBA\xFF"), Tools::ToUpperChars, [&](const talvo::LiteralPrefilter::Values& values) {
+        found.insert(found.end(), values.begin, values.end);
+    });
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::uint32_t>{1, 2}));
 }
 
 // Random rule files of all three kinds and random texts, many made to match
