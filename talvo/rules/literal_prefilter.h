@@ -277,16 +277,23 @@ void LiteralPrefilter::ScanWith(std::basic_string_view<Char> text, const std::ui
             const std::uint64_t hash = WindowBits::Hash(whole(at, 4));
             const std::uint64_t word = headBits[hash >> headShift];
             const std::uint64_t exact = WindowBits::Mask(hash);
-            if ((word & exact) == exact) {
-                report(static_cast<std::uint32_t>(whole(at, 4)));
-            }
-            if constexpr (Longers) {
+            if constexpr (!Longers) {
+                if ((word & exact) == exact) {
+                    report(static_cast<std::uint32_t>(whole(at, 4)));
+                }
+            } else {
+                // Both kinds are rare at a place: one branch for the two.
                 const std::uint64_t longer = WindowBits::LongerMask(exact);
-                if ((word & longer) == longer) [[unlikely]] {
-                    if (fives && m_windows[2].Holds(whole(at, 5))) {
+                const bool isExact = (word & exact) == exact;
+                const bool isHead = (word & longer) == longer;
+                if (isExact | isHead) [[unlikely]] {
+                    if (isExact) {
+                        report(static_cast<std::uint32_t>(whole(at, 4)));
+                    }
+                    if (isHead && fives && m_windows[2].Holds(whole(at, 5))) {
                         report(KeyOf(whole(at, 5)));
                     }
-                    if (sixes && m_windows[3].Holds(whole(at, 6))) {
+                    if (isHead && sixes && m_windows[3].Holds(whole(at, 6))) {
                         report(KeyOf(whole(at, 6)));
                     }
                 }
